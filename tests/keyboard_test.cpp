@@ -4,53 +4,17 @@
 #include <string>
 #include <vector>
 
+#include "controls_fixture.h"
 #include "engine/game.h"
-#include "fake_toolkit.h"
 
 namespace falbok {
 namespace {
 
 using testing::FakeToolkit;
+using testing::Falling;
+using testing::State;
+using testing::Table;
 using Op = FakeToolkit::Op;
-
-enum class State { Running, Paused, Over };
-
-// One beat into a game: a red T falls with its pivot in cell 15 (cells 5,
-// 14, 15, 16) and the preview shows an O. Over: the stack already fills the
-// spawn cells, so that T found no room.
-struct Table {
-    explicit Table(State state = State::Running)
-    {
-        game.Form_Load();
-        if (state == State::Over) {
-            for (std::int16_t k : {4, 5, 6, 7, 14, 15, 16, 17}) {
-                game.Board(k) = 1;
-                game.CellColor(k) = 2;
-            }
-        }
-        tk.Script({0.8, 0.0, 0.5, 0.5});
-        game.tmrMain_Timer();
-        if (state == State::Paused) {
-            game.TogglePause();
-        }
-        tk.ClearLog();
-    }
-    void Press(std::int16_t code, std::int16_t shift = 0) { game.Form_KeyDown(code, shift); }
-
-    FakeToolkit tk;
-    Game game{tk};
-};
-
-std::vector<int> Falling(const Game& game)
-{
-    std::vector<int> cells;
-    for (int k = 1; k <= kCells; ++k) {
-        if (game.Board(k) == 2) {
-            cells.push_back(k);
-        }
-    }
-    return cells;
-}
 
 // The game and everything the player can see or the timer holds.
 std::vector<int> Capture(const Table& t)

@@ -3,39 +3,19 @@
 
 #include <vector>
 
+#include "controls_fixture.h"
 #include "engine/game.h"
-#include "fake_toolkit.h"
 
 namespace falbok {
 namespace {
 
 using testing::FakeToolkit;
 
-// One beat into a game: a red T falls with its pivot in cell 15 (column 5),
-// cells 5, 14, 15, 16; the preview shows an O.
-class Mouse : public ::testing::Test {
+// One beat into a game: a red T falls with its pivot in cell 15 (column 5).
+class Mouse : public ::testing::Test, protected testing::Table {
 protected:
-    Mouse()
-    {
-        game.Form_Load();
-        tk.Script({0.8, 0.0, 0.5, 0.5});
-        game.tmrMain_Timer();
-        tk.ClearLog();
-    }
+    std::vector<int> Falling() const { return testing::Falling(game); }
 
-    std::vector<int> Falling() const
-    {
-        std::vector<int> cells;
-        for (int k = 1; k <= kCells; ++k) {
-            if (game.Board(k) == 2) {
-                cells.push_back(k);
-            }
-        }
-        return cells;
-    }
-
-    FakeToolkit tk;
-    Game game{tk};
     const std::vector<int> spawned{5, 14, 15, 16};
 };
 

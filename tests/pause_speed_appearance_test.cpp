@@ -6,65 +6,16 @@
 #include <utility>
 #include <vector>
 
+#include "controls_fixture.h"
 #include "engine/game.h"
-#include "fake_toolkit.h"
 
 namespace falbok {
 namespace {
 
 using testing::FakeToolkit;
+using testing::State;
+using testing::Table;
 using Op = FakeToolkit::Op;
-
-enum class State { Running, Paused, Over };
-
-// One beat into a game: a T falls and the preview shows an O (kind 4).
-// Over: the stack already fills the spawn cells, so that T found no room.
-struct Table {
-    explicit Table(State state = State::Running)
-    {
-        game.Form_Load();
-        if (state == State::Over) {
-            for (std::int16_t k : {4, 5, 6, 7, 14, 15, 16, 17}) {
-                game.Board(k) = 1;
-                game.CellColor(k) = 2;
-            }
-        }
-        tk.Script({0.8, 0.0, 0.5, 0.5});
-        game.tmrMain_Timer();
-        if (state == State::Paused) {
-            game.TogglePause();
-        }
-        tk.ClearLog();
-    }
-
-    // Drops the falling piece, sweeps the stack away so the well never fills,
-    // and lets the beat bring in the next piece; returns its kind.
-    std::int16_t NextPiece()
-    {
-        game.DropPiece();
-        for (std::int16_t k = 1; k <= kCells; ++k) {
-            if (game.Board(k) == 1) {
-                game.Board(k) = 0;
-                game.CellColor(k) = 0;
-                game.CellDirty(k) = 1;
-            }
-        }
-        game.tmrMain_Timer();
-        return game.CurKind;
-    }
-
-    std::vector<std::int16_t> Pieces(int count)
-    {
-        std::vector<std::int16_t> kinds;
-        for (int i = 0; i < count; ++i) {
-            kinds.push_back(NextPiece());
-        }
-        return kinds;
-    }
-
-    FakeToolkit tk;
-    Game game{tk};
-};
 
 const std::pair<std::int32_t, MenuItem> kSpeeds[] = {
     {50, MenuItem::mnuSpeed50},   {100, MenuItem::mnuSpeed100},   {150, MenuItem::mnuSpeed150},
