@@ -90,12 +90,12 @@ void Game::StepDown()
 
 void Game::DropPiece()
 {
-    if (CurKind == 0) {
+    // After the game is over CurKind still names the piece that found no
+    // room, but nothing falls: there is nothing to drop.
+    if (CurKind == 0 || GameOver == 1) {
         return;
     }
-    // A piece can fall at most the height of the well; the bound also keeps a
-    // board with no falling cell (where CanFall always says yes) from looping.
-    bool moved = false;
+    bool moved = false;  // a piece falls at most the height of the well
     for (std::int16_t row = 1; row < kRows && CanFall() == 1; ++row) {
         ShiftDown();
         moved = true;

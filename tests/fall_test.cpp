@@ -203,6 +203,26 @@ TEST_F(Drop, RestingPieceOrNoPieceChangesNothing)
     EXPECT_EQ(tk.timerStarts, starts);
 }
 
+TEST_F(Drop, FinishedGameHasNothingToDrop)
+{
+    // The piece that found no room is still named in CurKind, but no cell
+    // falls; a drop must neither hang nor start the timer again.
+    RemoveFallingPiece();
+    Settle({5}, 3);
+    game.NextKind = 1;
+    game.tmrMain_Timer();
+    ASSERT_EQ(game.GameOver, 1);
+    ASSERT_EQ(game.CurKind, 1);
+    tk.ClearLog();
+
+    game.DropPiece();
+
+    EXPECT_EQ(game.GameOver, 1);
+    EXPECT_EQ(game.CurKind, 1);
+    EXPECT_FALSE(tk.timerEnabled);
+    EXPECT_EQ(EffectCalls().size(), 0u);
+}
+
 class SoftDrop : public EngineTest {};
 
 TEST_F(SoftDrop, LandingStepFixesAtOnceAndDrawsNothing)
