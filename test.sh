@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Builds Falbok and runs the whole test suite on a Debian 12 machine:
-# installs what is missing, then a checked build, a build with
-# AddressSanitizer and UndefinedBehaviorSanitizer, and a release build that
-# gives the benchmarks a short smoke run. Warnings are errors throughout.
+# installs what is missing, then a release build that gives the benchmarks a
+# short smoke run, a build with AddressSanitizer and UndefinedBehaviorSanitizer
+# running every test, and a checked build running every test once more, the
+# end-to-end tests under Xvfb among them. Warnings are errors throughout.
 set -euo pipefail
 cd "$(dirname "$0")"
 
-scripts/ensure-packages.sh cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev
+scripts/ensure-packages.sh cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev \
+    qt6-base-dev fonts-dejavu-core xvfb xauth xdotool libx11-dev libxtst-dev
 
 jobs=$(nproc)
 configure_and_build() {

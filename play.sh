@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds Falbok on a Debian 12 desktop, installing what is missing, and
+# starts the game.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+scripts/ensure-packages.sh cmake make g++ qt6-base-dev
+
+cmake -S . -B build/play -DCMAKE_BUILD_TYPE=Release -DFALBOK_TESTS=OFF -DFALBOK_BENCH=OFF >/dev/null
+cmake --build build/play -j"$(nproc)" --target falbok
+exec build/play/falbok

@@ -1,0 +1,63 @@
+// Falbok: starts the one window and hands it to Qt's event loop.
+#include <QApplication>
+#include <QByteArray>
+#include <QStringList>
+
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+
+#include "window/qt/game_window.h"
+#include "window/single_copy.h"
+
+namespace {
+
+// While Qt opens the display its messages are held back: if no display can
+// be opened, the player gets one line saying so instead of Qt's abort.
+QStringList heldMessages;
+
+void HoldStartupMessage(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type != QtFatalMsg) {
+        heldMessages.append(message);
+        return;
+    }
+    const QByteArray display = qgetenv("DISPLAY");
+    const QByteArray reason = (heldMessages.isEmpty() ? message : heldMessages.first()).simplified().toLocal8Bit();
+    std::fprintf(stderr, "falbok: cannot open a display (DISPLAY=%s): %s\n",
+                 display.isEmpty() ? "not set" : display.constData(), reason.constData());
+    std::fflush(stderr);
+    std::_Exit(1);
+}
+
+[[noreturn]] void EndAtOnce()
+{
+    // Nothing is saved, so the process simply ends here.
+    std::fflush(nullptr);
+    std::_Exit(0);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    const QtMessageHandler qtHandler = qInstallMessageHandler(HoldStartupMessage);
+    QApplication app(argc, argv);
+    qInstallMessageHandler(qtHandler);
+    for (const QString& message : heldMessages) {
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+    }
+    heldMessages.clear();
+
+    std::optional<falbok::SingleCopyLock> lock;
+    falbok::qt::ProcessHooks hooks{
+        [&lock] {
+            lock.emplace(std::getenv("XDG_RUNTIME_DIR"), "falbok.lock");
+            return lock->state() == falbok::SingleCopyLock::State::Busy;
+        },
+        [] { EndAtOnce(); },
+    };
+    falbok::qt::GameWindow window(std::move(hooks));
+    window.Start();
+    return QApplication::exec();
+}

@@ -1,0 +1,36 @@
+// One tile of the board or the preview: shows one of the ten pictures scaled
+// to its own size and reports the pointer to the window with its index.
+#pragma once
+
+#include <QWidget>
+
+#include <cstdint>
+
+namespace falbok::qt {
+
+class GameWindow;
+class PictureStore;
+
+class TileView final : public QWidget {
+    Q_OBJECT
+
+public:
+    TileView(std::int16_t index, GameWindow& window, const PictureStore& pictures, QWidget* parent);
+
+    std::int16_t index() const { return index_; }
+    std::int16_t picture() const { return picture_; }  // 0 until the game gives one
+    void SetPicture(std::int16_t picture);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    std::int16_t index_;
+    std::int16_t picture_ = 0;
+    GameWindow& window_;
+    const PictureStore& pictures_;
+};
+
+}  // namespace falbok::qt
