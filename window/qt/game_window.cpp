@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QStyle>
 #include <QTime>
@@ -49,6 +50,20 @@ private:
     GameWindow& window_;
 };
 
+// The menu bar's own look, less the habit of taking the keyboard when Alt
+// is pressed and released: every key belongs to the game.
+class MenuBarStyle final : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_MenuBar_AltKeyNavigation) {
+            return 0;
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
 }  // namespace
 
 GameWindow::GameWindow(ProcessHooks hooks)
@@ -76,6 +91,10 @@ GameWindow::~GameWindow() = default;
 
 void GameWindow::BuildMenuBar()
 {
+    auto* style = new MenuBarStyle;
+    style->setParent(menuBar());
+    menuBar()->setStyle(style);
+
     std::array<QMenu*, kMenuItemCount> menus{};
     for (const MenuEntry& entry : MenuTree()) {
         const QString caption = QString::fromUtf8(entry.caption.data(), static_cast<qsizetype>(entry.caption.size()));
