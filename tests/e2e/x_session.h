@@ -1,0 +1,213 @@
+// A connection to the X server the game runs on: finding its top-level
+// window, reading the window's pixels and pressing keys through XTest.
+// There is no window manager under Xvfb, so a top-level window is a direct
+// child of the root window and gets the keyboard only when given the focus.
+#pragma once
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <bit>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "screen.h"
+
+namespace falbok::e2e {
+
+class XSession {
+public:
+    // Null when no X display answers within a few seconds.
+    static std::unique_ptr<XSession> Open()
+    {
+        Display* display = XOpenDisplay(nullptr);
+        for (int attempt = 0; display == nullptr && attempt < 100; ++attempt) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            display = XOpenDisplay(nullptr);
+        }
+        return display == nullptr ? nullptr : std::unique_ptr<XSession>(new XSession(display));
+    }
+    ~XSession() { XCloseDisplay(display_); }
+    XSession(const XSession&) = delete;
+    XSession& operator=(const XSession&) = delete;
+
+    bool HasXTest() const { return hasXTest_; }
+
+    // Every top-level window titled `title`, mapped or not.
+    std::vector<Window> WindowsTitled(const std::string& title)
+    {
+        std::vector<Window> found;
+        Window rootReturn = 0;
+        Window parent = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        if (XQueryTree(display_, DefaultRootWindow(display_), &rootReturn, &parent, &children, &count) == 0) {
+            return found;
+        }
+        for (unsigned int i = 0; i < count; ++i) {
+            if (Title(children[i]) == title) {
+                found.push_back(children[i]);
+            }
+        }
+        if (children != nullptr) {
+            XFree(children);
+        }
+        return found;
+    }
+
+    // The title as _NET_WM_NAME (UTF-8) gives it, else WM_NAME.
+    std::string Title(Window window)
+    {
+        if (std::optional<std::string> name = StringProperty(window, Intern("_NET_WM_NAME"), Intern("UTF8_STRING"))) {
+            return *name;
+        }
+        return StringProperty(window, XA_WM_NAME, AnyPropertyType).value_or("");
+    }
+
+    // The process id the window's owner announced in _NET_WM_PID.
+    std::optional<long> Pid(Window window)
+    {
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0;
+        unsigned long after = 0;
+        unsigned char* data = nullptr;
+        std::optional<long> pid;
+        if (XGetWindowProperty(display_, window, Intern("_NET_WM_PID"), 0, 1, False, XA_CARDINAL, &type, &format,
+                               &items, &after, &data) == Success &&
+            data != nullptr && format == 32 && items == 1) {
+            pid = *reinterpret_cast<long*>(data);
+        }
+        if (data != nullptr) {
+            XFree(data);
+        }
+        return pid;
+    }
+
+    bool Viewable(Window window)
+    {
+        XWindowAttributes attributes;
+        return XGetWindowAttributes(display_, window, &attributes) != 0 && attributes.map_state == IsViewable;
+    }
+
+    // The window's pixels as they are on the screen now, or nothing when
+    // the window is not viewable or has gone.
+    std::optional<Snapshot> Grab(Window window)
+    {
+        XWindowAttributes attributes;
+        if (XGetWindowAttributes(display_, window, &attributes) == 0 || attributes.map_state != IsViewable) {
+            return std::nullopt;
+        }
+        XImage* image = XGetImage(display_, window, 0, 0, static_cast<unsigned>(attributes.width),
+                                  static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+        if (image == nullptr) {
+            return std::nullopt;
+        }
+        Snapshot shot;
+        shot.width = image->width;
+        shot.height = image->height;
+        shot.pixels.reserve(static_cast<std::size_t>(shot.width) * static_cast<std::size_t>(shot.height));
+        for (int y = 0; y < shot.height; ++y) {
+            for (int x = 0; x < shot.width; ++x) {
+                const unsigned long pixel = XGetPixel(image, x, y);
+                shot.pixels.push_back({Channel(pixel, image->red_mask), Channel(pixel, image->green_mask),
+                                       Channel(pixel, image->blue_mask)});
+            }
+        }
+        XDestroyImage(image);
+        return shot;
+    }
+
+    // Gives the window the keyboard and puts the pointer at its bottom-right
+    // corner, in the client area's margin where no tile lies.
+    void Focus(Window window)
+    {
+        XWindowAttributes attributes;
+        if (XGetWindowAttributes(display_, window, &attributes) == 0 || attributes.map_state != IsViewable) {
+            return;
+        }
+        int rootX = 0;
+        int rootY = 0;
+        Window child = 0;
+        XTranslateCoordinates(display_, window, DefaultRootWindow(display_), attributes.width - 2,
+                              attributes.height - 2, &rootX, &rootY, &child);
+        XTestFakeMotionEvent(display_, DefaultScreen(display_), rootX, rootY, CurrentTime);
+        XSetInputFocus(display_, window, RevertToPointerRoot, CurrentTime);
+        XSync(display_, False);
+    }
+
+    // A real press and release of the key, sent to the focused window.
+    bool PressKey(Window window, KeySym key)
+    {
+        const KeyCode code = XKeysymToKeycode(display_, key);
+        if (code == 0) {
+            return false;
+        }
+        Focus(window);
+        XTestFakeKeyEvent(display_, code, True, CurrentTime);
+        XTestFakeKeyEvent(display_, code, False, CurrentTime);
+        XSync(display_, False);
+        return true;
+    }
+
+private:
+    explicit XSession(Display* display) : display_(display)
+    {
+        // Windows come and go while the tests look at them; a request on a
+        // window that has just gone must not end the test program.
+        XSetErrorHandler(&XSession::IgnoreError);
+        int eventBase = 0;
+        int errorBase = 0;
+        int major = 0;
+        int minor = 0;
+        hasXTest_ = XTestQueryExtension(display_, &eventBase, &errorBase, &major, &minor) != 0;
+    }
+
+    static int IgnoreError(Display*, XErrorEvent*) { return 0; }
+
+    Atom Intern(const char* name) { return XInternAtom(display_, name, False); }
+
+    std::optional<std::string> StringProperty(Window window, Atom property, Atom type)
+    {
+        Atom actualType = 0;
+        int format = 0;
+        unsigned long items = 0;
+        unsigned long after = 0;
+        unsigned char* data = nullptr;
+        std::optional<std::string> text;
+        if (XGetWindowProperty(display_, window, property, 0, 1024, False, type, &actualType, &format, &items, &after,
+                               &data) == Success &&
+            data != nullptr && format == 8) {
+            text = std::string(reinterpret_cast<const char*>(data), items);
+        }
+        if (data != nullptr) {
+            XFree(data);
+        }
+        return text;
+    }
+
+    static std::uint8_t Channel(unsigned long pixel, unsigned long mask)
+    {
+        if (mask == 0) {
+            return 0;
+        }
+        const int shift = std::countr_zero(mask);
+        const int bits = std::popcount(mask);
+        const unsigned long value = (pixel & mask) >> shift;
+        const unsigned long top = (1UL << bits) - 1;
+        return static_cast<std::uint8_t>(value * 255 / top);
+    }
+
+    Display* display_;
+    bool hasXTest_ = false;
+};
+
+}  // namespace falbok::e2e
