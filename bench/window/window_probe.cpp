@@ -1,0 +1,296 @@
+// A small X11 helper for run.sh.
+//
+//   window_probe wait PID TIMEOUT_MS
+//       Waits until a top-level window of process PID is mapped and prints
+//       "<window id> <seconds since the epoch> <CPU milliseconds>" for that
+//       moment: the wall clock and the CPU time that all threads of PID have
+//       used so far. It listens for the map event itself, so the moment is
+//       exact and the wait costs no polling.
+//   window_probe look WINDOW_ID
+//       Prints what the game's client area (the bottom 370 pixel rows of the
+//       window, tile size 18) shows:
+//           sum <checksum of all its pixels>
+//           board <200 characters, tiles 1..200>
+//           preview <8 characters, tiles 201..208>
+//       One character per tile, read at its centre pixel: '.' a background
+//       picture, '1'..'7' a piece colour, '?' anything else.
+//
+// Exit status: 0 done, 1 timed out or no such window, 2 wrong use or no
+// display.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <poll.h>
+#include <sys/types.h>
+#include <time.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+constexpr int kClientHeight = 370;
+constexpr int kTileSize = 18;
+constexpr int kMargin = 5;
+
+struct Rgb {
+    int red;
+    int green;
+    int blue;
+};
+
+// The face colours of pieces 1..7, then the fills of the three backgrounds.
+constexpr std::array<Rgb, 7> kPieceColours{{
+    {0xE7, 0x00, 0x00},
+    {0xE7, 0x5D, 0x00},
+    {0xE7, 0xE7, 0x00},
+    {0x00, 0xE7, 0x00},
+    {0x5A, 0xBA, 0xE7},
+    {0x00, 0x00, 0xE7},
+    {0xBD, 0x00, 0xE7},
+}};
+constexpr std::array<Rgb, 3> kBackgrounds{{
+    {0x31, 0x34, 0x31},
+    {0xE7, 0xFF, 0xFF},
+    {0xC6, 0xC3, 0xC6},
+}};
+
+bool xFailed = false;
+
+int IgnoreError(Display*, XErrorEvent*)
+{
+    xFailed = true;
+    return 0;
+}
+
+double Now()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+// CPU time of all threads of a process, from the scheduler's own count in
+// nanoseconds rather than the coarse clock ticks of /proc/PID/stat.
+double CpuMilliseconds(long pid)
+{
+    double total = 0;
+    std::error_code error;
+    for (const auto& task :
+         std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", error)) {
+        std::ifstream schedstat(task.path() / "schedstat");
+        unsigned long long runNanoseconds = 0;
+        if (schedstat >> runNanoseconds) {
+            total += static_cast<double>(runNanoseconds) / 1e6;
+        }
+    }
+    return total;
+}
+
+void Report(Window window, double mapped, long pid)
+{
+    std::printf("0x%lx %.6f %.3f\n", window, mapped, CpuMilliseconds(pid));
+}
+
+long PidOf(Display* display, Window window, Atom pidAtom)
+{
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    long pid = -1;
+    if (XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after,
+                           &data) == Success &&
+        data != nullptr) {
+        if (type == XA_CARDINAL && format == 32 && count == 1) {
+            pid = static_cast<long>(*reinterpret_cast<unsigned long*>(data));
+        }
+        XFree(data);
+    }
+    return pid;
+}
+
+bool IsShownWindowOf(Display* display, Window window, Atom pidAtom, long pid)
+{
+    XWindowAttributes attributes{};
+    xFailed = false;
+    if (XGetWindowAttributes(display, window, &attributes) == 0 || xFailed) {
+        return false;
+    }
+    if (attributes.map_state != IsViewable || attributes.override_redirect) {
+        return false;
+    }
+    return PidOf(display, window, pidAtom) == pid;
+}
+
+int Wait(Display* display, long pid, long timeoutMs)
+{
+    const Window root = DefaultRootWindow(display);
+    const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
+    XSelectInput(display, root, SubstructureNotifyMask);
+
+    // A window mapped before the listening began is reported at once.
+    Window rootReturn = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int childCount = 0;
+    if (XQueryTree(display, root, &rootReturn, &parent, &children, &childCount) != 0) {
+        for (unsigned int i = 0; i < childCount; ++i) {
+            if (IsShownWindowOf(display, children[i], pidAtom, pid)) {
+                Report(children[i], Now(), pid);
+                XFree(children);
+                return 0;
+            }
+        }
+        XFree(children);
+    }
+
+    const double deadline = Now() + static_cast<double>(timeoutMs) / 1000.0;
+    pollfd connection{ConnectionNumber(display), POLLIN, 0};
+    for (;;) {
+        while (XPending(display) > 0) {
+            XEvent event{};
+            XNextEvent(display, &event);
+            if (event.type != MapNotify || event.xmap.override_redirect) {
+                continue;
+            }
+            const double mapped = Now();
+            if (IsShownWindowOf(display, event.xmap.window, pidAtom, pid)) {
+                Report(event.xmap.window, mapped, pid);
+                return 0;
+            }
+        }
+        const double left = deadline - Now();
+        if (left <= 0) {
+            std::fprintf(stderr, "window_probe: no window of process %ld within %ld ms\n", pid, timeoutMs);
+            return 1;
+        }
+        poll(&connection, 1, static_cast<int>(left * 1000.0) + 1);
+    }
+}
+
+bool Near(const Rgb& colour, int red, int green, int blue)
+{
+    constexpr int kSlack = 8;
+    return std::abs(colour.red - red) <= kSlack && std::abs(colour.green - green) <= kSlack &&
+           std::abs(colour.blue - blue) <= kSlack;
+}
+
+char TileMark(XImage* image, int centreX, int centreY)
+{
+    const unsigned long pixel = XGetPixel(image, centreX, centreY);
+    auto channel = [pixel](unsigned long mask) {
+        unsigned long value = pixel & mask;
+        while (mask != 0 && (mask & 1UL) == 0) {
+            mask >>= 1;
+            value >>= 1;
+        }
+        return static_cast<int>(value);
+    };
+    const int red = channel(image->red_mask);
+    const int green = channel(image->green_mask);
+    const int blue = channel(image->blue_mask);
+    for (const Rgb& background : kBackgrounds) {
+        if (Near(background, red, green, blue)) {
+            return '.';
+        }
+    }
+    for (std::size_t k = 0; k < kPieceColours.size(); ++k) {
+        if (Near(kPieceColours[k], red, green, blue)) {
+            return static_cast<char>('1' + k);
+        }
+    }
+    return '?';
+}
+
+int Look(Display* display, Window window)
+{
+    XWindowAttributes attributes{};
+    xFailed = false;
+    if (XGetWindowAttributes(display, window, &attributes) == 0 || xFailed) {
+        std::fprintf(stderr, "window_probe: no window 0x%lx\n", window);
+        return 1;
+    }
+    const int top = attributes.height - kClientHeight;
+    const int width = attributes.width;
+    if (top < 0 || width < kMargin + 14 * kTileSize) {
+        std::fprintf(stderr, "window_probe: window 0x%lx is %dx%d, too small for the game\n", window, width,
+                     attributes.height);
+        return 1;
+    }
+    XImage* image = XGetImage(display, window, 0, top, static_cast<unsigned int>(width), kClientHeight, AllPlanes,
+                              ZPixmap);
+    if (image == nullptr || xFailed) {
+        std::fprintf(stderr, "window_probe: cannot read the pixels of window 0x%lx\n", window);
+        return 1;
+    }
+
+    std::uint64_t sum = 14695981039346656037ULL;
+    for (int y = 0; y < kClientHeight; ++y) {
+        for (int x = 0; x < width; ++x) {
+            sum = (sum ^ XGetPixel(image, x, y)) * 1099511628211ULL;
+        }
+    }
+
+    std::string board;
+    for (int k = 0; k < 200; ++k) {
+        board += TileMark(image, kMargin + kTileSize * (k % 10) + kTileSize / 2,
+                          kMargin + kTileSize * (k / 10) + kTileSize / 2);
+    }
+    std::string preview;
+    for (int k = 0; k < 8; ++k) {
+        preview += TileMark(image, 10 * kTileSize + 10 + kTileSize * (k % 4) + kTileSize / 2,
+                            kMargin + kTileSize * (k / 4) + kTileSize / 2);
+    }
+    XDestroyImage(image);
+
+    std::printf("sum %016llx\nboard %s\npreview %s\n", static_cast<unsigned long long>(sum), board.c_str(),
+                preview.c_str());
+    return 0;
+}
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: window_probe wait PID TIMEOUT_MS | window_probe look WINDOW_ID\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3) {
+        return Usage();
+    }
+    const std::string command = argv[1];
+    if ((command == "wait" && argc != 4) || (command == "look" && argc != 3) ||
+        (command != "wait" && command != "look")) {
+        return Usage();
+    }
+
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        const char* name = std::getenv("DISPLAY");
+        std::fprintf(stderr, "window_probe: cannot open display '%s'\n", name != nullptr ? name : "");
+        return 2;
+    }
+    XSetErrorHandler(IgnoreError);
+
+    int status = 0;
+    if (command == "wait") {
+        status = Wait(display, std::strtol(argv[2], nullptr, 10), std::strtol(argv[3], nullptr, 10));
+    } else {
+        status = Look(display, static_cast<Window>(std::strtoul(argv[2], nullptr, 0)));
+    }
+    std::fflush(stdout);
+    XCloseDisplay(display);
+    return status;
+}
