@@ -12,6 +12,7 @@
 #include <QTime>
 
 #include <cassert>
+#include <string_view>
 
 #include "window/menu_tree.h"
 #include "window/qt/key_codes.h"
@@ -23,6 +24,8 @@ namespace falbok::qt {
 namespace {
 
 constexpr std::size_t Slot(MenuItem item) { return static_cast<std::size_t>(item); }
+
+QString Text(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
 
 // The area below the menu bar. It is the one widget that takes the keyboard
 // focus, and it hands every key press, Tab included, to the game.
@@ -97,8 +100,8 @@ void GameWindow::BuildMenuBar()
 
     std::array<QMenu*, kMenuItemCount> menus{};
     for (const MenuEntry& entry : MenuTree()) {
-        const QString caption = QString::fromUtf8(entry.caption.data(), static_cast<qsizetype>(entry.caption.size()));
-        const QString name = QString::fromUtf8(entry.name.data(), static_cast<qsizetype>(entry.name.size()));
+        const QString caption = Text(entry.caption);
+        const QString name = Text(entry.name);
         QMenu* parent = entry.parent ? menus[Slot(*entry.parent)] : nullptr;
         QAction* action = nullptr;
         switch (entry.kind) {
@@ -116,8 +119,7 @@ void GameWindow::BuildMenuBar()
         case MenuEntry::Kind::Item:
             action = parent->addAction(caption);
             if (!entry.shortcut.empty()) {
-                action->setShortcut(QKeySequence(QString::fromUtf8(entry.shortcut.data(),
-                                                                   static_cast<qsizetype>(entry.shortcut.size()))));
+                action->setShortcut(QKeySequence(Text(entry.shortcut)));
             }
             // Items with a command, other than the new game, can carry a mark.
             action->setCheckable(entry.command != nullptr && entry.item != MenuItem::mnuNew);
