@@ -87,16 +87,34 @@ TEST(PiecePictures, FrameIsSplitAlongTheDiagonal)
     for (int k = 1; k <= 7; ++k) {
         const PieceTones& t = kTiles[static_cast<std::size_t>(k - 1)];
         ExpectPixels(k, {
-            // the diagonal through both corners, and its neighbours
-            {1, 1, t.blend}, {2, 2, t.blend}, {3, 3, t.blend},
-            {32, 32, t.blend}, {33, 33, t.blend}, {34, 34, t.blend},
-            {1, 0, t.light}, {0, 1, t.dark}, {3, 2, t.light}, {2, 3, t.dark},
-            {33, 32, t.light}, {32, 33, t.dark}, {35, 34, t.light}, {34, 35, t.dark},
-            // one point of each band, and the bands beside the face
-            {18, 1, t.light}, {33, 18, t.light}, {1, 18, t.dark}, {18, 34, t.dark},
-            {32, 4, t.light}, {32, 31, t.light}, {4, 32, t.dark}, {31, 32, t.dark},
-            {18, 2, t.light}, {2, 18, t.dark}, {18, 32, t.dark},
-        });
+                            // the diagonal through both corners, and its neighbours
+                            {1, 1, t.blend},
+                            {2, 2, t.blend},
+                            {3, 3, t.blend},
+                            {32, 32, t.blend},
+                            {33, 33, t.blend},
+                            {34, 34, t.blend},
+                            {1, 0, t.light},
+                            {0, 1, t.dark},
+                            {3, 2, t.light},
+                            {2, 3, t.dark},
+                            {33, 32, t.light},
+                            {32, 33, t.dark},
+                            {35, 34, t.light},
+                            {34, 35, t.dark},
+                            // one point of each band, and the bands beside the face
+                            {18, 1, t.light},
+                            {33, 18, t.light},
+                            {1, 18, t.dark},
+                            {18, 34, t.dark},
+                            {32, 4, t.light},
+                            {32, 31, t.light},
+                            {4, 32, t.dark},
+                            {31, 32, t.dark},
+                            {18, 2, t.light},
+                            {2, 18, t.dark},
+                            {18, 32, t.dark},
+                        });
     }
 }
 
@@ -105,11 +123,20 @@ TEST(PiecePictures, TopLineRightLineAndFace)
     for (int k = 1; k <= 7; ++k) {
         const PieceTones& t = kTiles[static_cast<std::size_t>(k - 1)];
         ExpectPixels(k, {
-            {4, 3, t.topLine}, {18, 3, t.topLine}, {31, 3, t.topLine},
-            {32, 3, t.light}, {3, 3, t.blend},
-            {31, 4, t.rightLine}, {31, 18, t.rightLine}, {31, 30, t.rightLine},
-            {4, 4, t.face}, {18, 18, t.face}, {30, 30, t.face}, {30, 4, t.face}, {4, 30, t.face},
-        });
+                            {4, 3, t.topLine},
+                            {18, 3, t.topLine},
+                            {31, 3, t.topLine},
+                            {32, 3, t.light},
+                            {3, 3, t.blend},
+                            {31, 4, t.rightLine},
+                            {31, 18, t.rightLine},
+                            {31, 30, t.rightLine},
+                            {4, 4, t.face},
+                            {18, 18, t.face},
+                            {30, 30, t.face},
+                            {30, 4, t.face},
+                            {4, 30, t.face},
+                        });
     }
 }
 
@@ -121,12 +148,18 @@ TEST(PiecePictures, SecondShadingOnlyOnTilesThreeFourFiveSeven)
         const Rgb bottom = t.shaded ? t.bottomRow : t.face;
         const Rgb corner = t.shaded ? t.corner : t.rightLine;
         ExpectPixels(k, {
-            {3, 4, left}, {3, 18, left}, {3, 31, left},
-            {3, 32, t.dark}, {2, 18, t.dark},
-            {4, 31, bottom}, {18, 31, bottom}, {30, 31, bottom},
-            {18, 30, t.face}, {18, 32, t.dark},
-            {31, 31, corner},
-        });
+                            {3, 4, left},
+                            {3, 18, left},
+                            {3, 31, left},
+                            {3, 32, t.dark},
+                            {2, 18, t.dark},
+                            {4, 31, bottom},
+                            {18, 31, bottom},
+                            {30, 31, bottom},
+                            {18, 30, t.face},
+                            {18, 32, t.dark},
+                            {31, 31, corner},
+                        });
     }
     // The plain tiles keep the dark tone all across the left band.
     ExpectPixels(1, {{3, 18, 0xBD0000}});
@@ -172,11 +205,24 @@ TEST(BackgroundPictures, LightHasATwoPixelFrame)
     const Rgb fill = 0xE7FFFF;
     const Rgb frame = 0xCEEFFF;
     ExpectPixels(9, {
-        {0, 0, frame}, {1, 1, frame}, {2, 2, fill}, {33, 33, fill}, {34, 34, frame}, {35, 35, frame},
-        {1, 18, frame}, {2, 18, fill}, {33, 18, fill}, {34, 18, frame},
-        {18, 1, frame}, {18, 2, fill}, {18, 33, fill}, {18, 34, frame},
-        {35, 0, frame}, {0, 35, frame}, {18, 18, fill},
-    });
+                        {0, 0, frame},
+                        {1, 1, frame},
+                        {2, 2, fill},
+                        {33, 33, fill},
+                        {34, 34, frame},
+                        {35, 35, frame},
+                        {1, 18, frame},
+                        {2, 18, fill},
+                        {33, 18, fill},
+                        {34, 18, frame},
+                        {18, 1, frame},
+                        {18, 2, fill},
+                        {18, 33, fill},
+                        {18, 34, frame},
+                        {35, 0, frame},
+                        {0, 35, frame},
+                        {18, 18, fill},
+                    });
     const std::map<std::string, int> want{{"#E7FFFF", 32 * 32}, {"#CEEFFF", 36 * 36 - 32 * 32}};
     EXPECT_EQ(Areas(TilePicture(9)), want);
 }
@@ -186,11 +232,22 @@ TEST(BackgroundPictures, DarkHasAOnePixelOutline)
     const Rgb fill = 0x313431;
     const Rgb outline = 0x393C39;
     ExpectPixels(10, {
-        {0, 0, outline}, {1, 1, fill}, {34, 34, fill}, {35, 35, outline},
-        {0, 18, outline}, {1, 18, fill}, {34, 18, fill}, {35, 18, outline},
-        {18, 0, outline}, {18, 1, fill}, {18, 34, fill}, {18, 35, outline},
-        {35, 0, outline}, {0, 35, outline}, {18, 18, fill},
-    });
+                         {0, 0, outline},
+                         {1, 1, fill},
+                         {34, 34, fill},
+                         {35, 35, outline},
+                         {0, 18, outline},
+                         {1, 18, fill},
+                         {34, 18, fill},
+                         {35, 18, outline},
+                         {18, 0, outline},
+                         {18, 1, fill},
+                         {18, 34, fill},
+                         {18, 35, outline},
+                         {35, 0, outline},
+                         {0, 35, outline},
+                         {18, 18, fill},
+                     });
     const std::map<std::string, int> want{{"#313431", 34 * 34}, {"#393C39", 36 * 36 - 34 * 34}};
     EXPECT_EQ(Areas(TilePicture(10)), want);
 }

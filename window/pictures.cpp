@@ -107,10 +107,7 @@ constexpr int kIconCells = 3;
 
 // The red Z resting on the bottom: the upper pair at the left, the lower
 // pair one tile to the right.
-bool IsZCell(int row, int col)
-{
-    return (row == 1 && col <= 1) || (row == 2 && col >= 1);
-}
+bool IsZCell(int row, int col) { return (row == 1 && col <= 1) || (row == 2 && col >= 1); }
 
 Rgb IconSourcePixel(int x, int y)
 {

@@ -12,7 +12,7 @@ namespace falbok::pictures {
 // Colours are 0xRRGGBB; every picture is fully opaque.
 using Rgb = std::uint32_t;
 
-inline constexpr int kPictureSize = 36;  // every tile picture is 36 by 36
+inline constexpr int kPictureSize = 36;   // every tile picture is 36 by 36
 inline constexpr int kPictureCount = 10;  // 1..7 piece colours, 8..10 backgrounds
 
 struct Picture {

@@ -83,8 +83,7 @@ double CpuMilliseconds(long pid)
 {
     double total = 0;
     std::error_code error;
-    for (const auto& task :
-         std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", error)) {
+    for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", error)) {
         std::ifstream schedstat(task.path() / "schedstat");
         unsigned long long runNanoseconds = 0;
         if (schedstat >> runNanoseconds) {
@@ -107,8 +106,8 @@ long PidOf(Display* display, Window window, Atom pidAtom)
     unsigned long after = 0;
     unsigned char* data = nullptr;
     long pid = -1;
-    if (XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after,
-                           &data) == Success &&
+    if (XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after, &data) ==
+            Success &&
         data != nullptr) {
         if (type == XA_CARDINAL && format == 32 && count == 1) {
             pid = static_cast<long>(*reinterpret_cast<unsigned long*>(data));
@@ -226,8 +225,8 @@ int Look(Display* display, Window window)
                      attributes.height);
         return 1;
     }
-    XImage* image = XGetImage(display, window, 0, top, static_cast<unsigned int>(width), kClientHeight, AllPlanes,
-                              ZPixmap);
+    XImage* image =
+        XGetImage(display, window, 0, top, static_cast<unsigned int>(width), kClientHeight, AllPlanes, ZPixmap);
     if (image == nullptr || xFailed) {
         std::fprintf(stderr, "window_probe: cannot read the pixels of window 0x%lx\n", window);
         return 1;

@@ -69,8 +69,7 @@ public:
 
 }  // namespace
 
-GameWindow::GameWindow(ProcessHooks hooks)
-    : hooks_(std::move(hooks)), pictures_(std::make_unique<PictureStore>())
+GameWindow::GameWindow(ProcessHooks hooks) : hooks_(std::move(hooks)), pictures_(std::make_unique<PictureStore>())
 {
     setWindowTitle(QStringLiteral("Falbok"));
     setWindowIcon(PictureStore::WindowIcon());
@@ -184,10 +183,17 @@ void GameWindow::TileMouseMoved(std::int16_t index) { game_.Img_MouseMove(index)
 void GameWindow::TileMousePressed(std::int16_t index, Qt::MouseButton button)
 {
     switch (button) {
-    case Qt::LeftButton: game_.Img_MouseDown(index, button::kLeft); break;
-    case Qt::RightButton: game_.Img_MouseDown(index, button::kRight); break;
-    case Qt::MiddleButton: game_.Img_MouseDown(index, button::kMiddle); break;
-    default: break;  // the game knows three buttons
+    case Qt::LeftButton:
+        game_.Img_MouseDown(index, button::kLeft);
+        break;
+    case Qt::RightButton:
+        game_.Img_MouseDown(index, button::kRight);
+        break;
+    case Qt::MiddleButton:
+        game_.Img_MouseDown(index, button::kMiddle);
+        break;
+    default:
+        break;  // the game knows three buttons
     }
 }
 

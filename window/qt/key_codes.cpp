@@ -21,12 +21,12 @@ constexpr std::int16_t kQuote = 222;
 // The Russian layout: each Cyrillic capital and the code of the key it sits
 // on. Qt reports a Cyrillic letter key as the Unicode code of its capital.
 constexpr std::array<std::pair<char16_t, std::int16_t>, 33> kCyrillic{{
-    {u'Й', 'Q'}, {u'Ц', 'W'},           {u'У', 'E'},     {u'К', 'R'},     {u'Е', 'T'},     {u'Н', 'Y'},
-    {u'Г', 'U'}, {u'Ш', 'I'},           {u'Щ', 'O'},     {u'З', 'P'},     {u'Х', kOpenBracket}, {u'Ъ', kCloseBracket},
-    {u'Ф', 'A'}, {u'Ы', 'S'},           {u'В', 'D'},     {u'А', 'F'},     {u'П', 'G'},     {u'Р', 'H'},
-    {u'О', 'J'}, {u'Л', 'K'},           {u'Д', 'L'},     {u'Ж', kSemicolon}, {u'Э', kQuote}, {u'Я', 'Z'},
-    {u'Ч', 'X'}, {u'С', 'C'},           {u'М', 'V'},     {u'И', 'B'},     {u'Т', 'N'},     {u'Ь', 'M'},
-    {u'Б', kComma}, {u'Ю', kPeriod},    {u'Ё', kGrave},
+    {u'Й', 'Q'},    {u'Ц', 'W'},     {u'У', 'E'},    {u'К', 'R'},        {u'Е', 'T'},          {u'Н', 'Y'},
+    {u'Г', 'U'},    {u'Ш', 'I'},     {u'Щ', 'O'},    {u'З', 'P'},        {u'Х', kOpenBracket}, {u'Ъ', kCloseBracket},
+    {u'Ф', 'A'},    {u'Ы', 'S'},     {u'В', 'D'},    {u'А', 'F'},        {u'П', 'G'},          {u'Р', 'H'},
+    {u'О', 'J'},    {u'Л', 'K'},     {u'Д', 'L'},    {u'Ж', kSemicolon}, {u'Э', kQuote},       {u'Я', 'Z'},
+    {u'Ч', 'X'},    {u'С', 'C'},     {u'М', 'V'},    {u'И', 'B'},        {u'Т', 'N'},          {u'Ь', 'M'},
+    {u'Б', kComma}, {u'Ю', kPeriod}, {u'Ё', kGrave},
 }};
 
 }  // namespace
@@ -49,49 +49,83 @@ std::int16_t VirtualKeyCode(int qtKey, Qt::KeyboardModifiers modifiers)
         }
     }
     switch (qtKey) {
-    case Qt::Key_Escape: return key::kEscape;
-    case Qt::Key_Pause: return key::kPause;
-    case Qt::Key_Space: return key::kSpace;
-    case Qt::Key_PageUp: return key::kPageUp;
-    case Qt::Key_PageDown: return key::kPageDown;
-    case Qt::Key_Left: return key::kLeft;
-    case Qt::Key_Up: return key::kUp;
-    case Qt::Key_Right: return key::kRight;
-    case Qt::Key_Down: return key::kDown;
-    case Qt::Key_Plus: return keypad ? key::kNumpadPlus : key::kPlus;
-    case Qt::Key_Equal: return key::kPlus;
-    case Qt::Key_Minus: return keypad ? key::kNumpadMinus : key::kMinus;
-    case Qt::Key_Underscore: return key::kMinus;
-    case Qt::Key_Asterisk: return keypad ? 106 : 0;
-    case Qt::Key_Slash: return keypad ? 111 : 191;
-    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Escape:
+        return key::kEscape;
+    case Qt::Key_Pause:
+        return key::kPause;
+    case Qt::Key_Space:
+        return key::kSpace;
+    case Qt::Key_PageUp:
+        return key::kPageUp;
+    case Qt::Key_PageDown:
+        return key::kPageDown;
+    case Qt::Key_Left:
+        return key::kLeft;
+    case Qt::Key_Up:
+        return key::kUp;
+    case Qt::Key_Right:
+        return key::kRight;
+    case Qt::Key_Down:
+        return key::kDown;
+    case Qt::Key_Plus:
+        return keypad ? key::kNumpadPlus : key::kPlus;
+    case Qt::Key_Equal:
+        return key::kPlus;
+    case Qt::Key_Minus:
+        return keypad ? key::kNumpadMinus : key::kMinus;
+    case Qt::Key_Underscore:
+        return key::kMinus;
+    case Qt::Key_Asterisk:
+        return keypad ? 106 : 0;
+    case Qt::Key_Slash:
+        return keypad ? 111 : 191;
+    case Qt::Key_Backspace:
+        return 8;
     case Qt::Key_Tab:
-    case Qt::Key_Backtab: return 9;
+    case Qt::Key_Backtab:
+        return 9;
     case Qt::Key_Return:
-    case Qt::Key_Enter: return 13;
-    case Qt::Key_Shift: return 16;
-    case Qt::Key_Control: return 17;
-    case Qt::Key_Alt: return 18;
-    case Qt::Key_CapsLock: return 20;
-    case Qt::Key_End: return 35;
-    case Qt::Key_Home: return 36;
-    case Qt::Key_Insert: return 45;
-    case Qt::Key_Delete: return 46;
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Shift:
+        return 16;
+    case Qt::Key_Control:
+        return 17;
+    case Qt::Key_Alt:
+        return 18;
+    case Qt::Key_CapsLock:
+        return 20;
+    case Qt::Key_End:
+        return 35;
+    case Qt::Key_Home:
+        return 36;
+    case Qt::Key_Insert:
+        return 45;
+    case Qt::Key_Delete:
+        return 46;
     case Qt::Key_Semicolon:
-    case Qt::Key_Colon: return kSemicolon;
+    case Qt::Key_Colon:
+        return kSemicolon;
     case Qt::Key_Comma:
-    case Qt::Key_Less: return kComma;
+    case Qt::Key_Less:
+        return kComma;
     case Qt::Key_Period:
-    case Qt::Key_Greater: return keypad ? 110 : kPeriod;
+    case Qt::Key_Greater:
+        return keypad ? 110 : kPeriod;
     case Qt::Key_QuoteLeft:
-    case Qt::Key_AsciiTilde: return kGrave;
+    case Qt::Key_AsciiTilde:
+        return kGrave;
     case Qt::Key_BracketLeft:
-    case Qt::Key_BraceLeft: return kOpenBracket;
+    case Qt::Key_BraceLeft:
+        return kOpenBracket;
     case Qt::Key_BracketRight:
-    case Qt::Key_BraceRight: return kCloseBracket;
+    case Qt::Key_BraceRight:
+        return kCloseBracket;
     case Qt::Key_Apostrophe:
-    case Qt::Key_QuoteDbl: return kQuote;
-    default: return 0;
+    case Qt::Key_QuoteDbl:
+        return kQuote;
+    default:
+        return 0;
     }
 }
 

@@ -62,10 +62,10 @@ const QPixmap& PictureStore::Scaled(int picture, int devicePixels, qreal pixelRa
         // A tile size is chosen at most four times a game, so each size is
         // scaled once and shared by every tile from then on.
         for (std::size_t i = 0; i < set.size(); ++i) {
-            QPixmap pixmap = devicePixels == pictures::kPictureSize
-                                 ? sources_[i]
-                                 : sources_[i].scaled(devicePixels, devicePixels, Qt::IgnoreAspectRatio,
-                                                      Qt::SmoothTransformation);
+            QPixmap pixmap =
+                devicePixels == pictures::kPictureSize
+                    ? sources_[i]
+                    : sources_[i].scaled(devicePixels, devicePixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
             pixmap.setDevicePixelRatio(pixelRatio);
             set[i] = pixmap;
         }
