@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -777,6 +778,38 @@ TEST_F(EndToEnd, SecondCopyEndsAtOnceAndAKilledCopyDoesNotBlockTheNext)
     ASSERT_NE(restarted, 0u);
     EXPECT_TRUE(WaitFor(restarted, kWindowLimit, "a picture from the restarted game",
                         [](const Tiles&, std::string&) { return Verdict::Accept; }));
+}
+
+TEST_F(EndToEnd, LetterKeysActOnTheRussianLayout)
+{
+    // The physical keys of A and P, found while the Latin layout is in force.
+    const KeyCode keyA = x->KeyCodeOf(XK_a);
+    const KeyCode keyP = x->KeyCodeOf(XK_p);
+    ASSERT_NE(keyA, 0);
+    ASSERT_NE(keyP, 0);
+    // Switch the X server to the Russian layout before the game reads it;
+    // the keys then carry Ф and З.
+    ASSERT_EQ(std::system("setxkbmap ru"), 0) << "setxkbmap (package x11-xkb-utils) could not set the layout";
+    struct RestoreLayout {
+        ~RestoreLayout() { (void)!std::system("setxkbmap us"); }
+    } restore;
+
+    GameProcess& game = Launch();
+    const Window window = WaitForWindow(game);
+    ASSERT_NE(window, 0u);
+    const auto first = WaitForFirstPiece(window);
+    ASSERT_TRUE(first);
+
+    // Ф (the key of A) moves left.
+    ASSERT_TRUE(x->PressKeyCode(window, keyA));
+    const std::optional<Screen> moved = WaitForShift(window, first->first.tiles, -1, "Ф: the piece one column left");
+    ASSERT_TRUE(moved);
+
+    // З (the key of P) pauses: the board stands still.
+    ASSERT_TRUE(x->PressKeyCode(window, keyP));
+    const std::optional<Screen> still = WaitForStillness(
+        window, 1500ms, "З: the board to stand still", [](const Tiles&, std::string&) { return Verdict::Wait; });
+    EXPECT_TRUE(still);
 }
 
 }  // namespace

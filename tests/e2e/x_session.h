@@ -145,9 +145,15 @@ public:
     }
 
     // A real press and release of the key, sent to the focused window.
-    bool PressKey(Window window, KeySym key)
+    bool PressKey(Window window, KeySym key) { return PressKeyCode(window, XKeysymToKeycode(display_, key)); }
+
+    // The key that carries `key` in the layout this session started with.
+    KeyCode KeyCodeOf(KeySym key) { return XKeysymToKeycode(display_, key); }
+
+    // A real press and release of a physical key, whatever it means in the
+    // layout in force.
+    bool PressKeyCode(Window window, KeyCode code)
     {
-        const KeyCode code = XKeysymToKeycode(display_, key);
         if (code == 0) {
             return false;
         }
