@@ -269,6 +269,7 @@ private slots:
     void fallTimerRunsAndRestarts();
     void closingEndsTheProgram();
     void escapeBoundToCloseEndsTheProgram();
+    void escapeBoundToMinimiseMinimisesAndPauses();
     void secondCopyEndsBeforeAnyTile();
 };
 
@@ -1064,6 +1065,28 @@ void WindowTest::escapeBoundToCloseEndsTheProgram()
     QTest::keyClick(&w, Qt::Key_Escape);
     QVERIFY(ended);
     QVERIFY(!w.isVisible());
+}
+
+void WindowTest::escapeBoundToMinimiseMinimisesAndPauses()
+{
+    bool ended = false;
+    GameWindow w{ProcessHooks{[] { return false; }, [&] { ended = true; }}};
+    w.Start();
+    w.action(MenuItem::mnuESC2)->trigger();
+    QVERIFY(!w.isMinimized());
+    QTest::keyClick(&w, Qt::Key_Escape);
+    QVERIFY(w.isMinimized());
+    QVERIFY(!w.fallTimer().isActive());
+    QVERIFY(w.action(MenuItem::mnuPause)->isChecked());
+    QVERIFY(!ended);
+
+    // Back on screen and minimised again: the game stays paused.
+    w.showNormal();
+    QVERIFY(!w.isMinimized());
+    QTest::keyClick(&w, Qt::Key_Escape);
+    QVERIFY(w.isMinimized());
+    QVERIFY(!w.fallTimer().isActive());
+    QVERIFY(w.action(MenuItem::mnuPause)->isChecked());
 }
 
 void WindowTest::secondCopyEndsBeforeAnyTile()
