@@ -126,23 +126,23 @@ void GameWindow::BuildMenuBar()
             action->setEnabled(entry.enabled);
             if (entry.command != nullptr) {
                 const MenuItem item = entry.item;
-                connect(action, &QAction::triggered, this, [this, item] { RunCommand(item); });
+                connect(action, &QAction::triggered, this, [this, item](bool checked) { RunCommand(item, checked); });
             }
             break;
         }
         assert(action != nullptr);
         action->setObjectName(name);
         actions_[Slot(entry.item)] = action;
-        marks_[Slot(entry.item)] = entry.checked;
     }
 }
 
-void GameWindow::RunCommand(MenuItem item)
+void GameWindow::RunCommand(MenuItem item, bool checkedNow)
 {
-    // Qt has already flipped a checkable item; only the game sets marks.
+    // Qt flips a checkable item before it reports the choice; only the game
+    // sets marks, so the flip is undone before the command runs.
     QAction* action = actions_[Slot(item)];
     if (action->isCheckable()) {
-        action->setChecked(marks_[Slot(item)]);
+        action->setChecked(!checkedNow);
     }
     MenuEntryOf(item).command(game_);
 }
@@ -261,13 +261,9 @@ void GameWindow::SetTimerInterval(std::int32_t milliseconds) { timer_.setInterva
 
 // ---- Toolkit: marks, the window, the process
 
-bool GameWindow::Checked(MenuItem item) const { return marks_[Slot(item)]; }
+bool GameWindow::Checked(MenuItem item) const { return actions_[Slot(item)]->isChecked(); }
 
-void GameWindow::SetChecked(MenuItem item, bool checked)
-{
-    marks_[Slot(item)] = checked;
-    actions_[Slot(item)]->setChecked(checked);
-}
+void GameWindow::SetChecked(MenuItem item, bool checked) { actions_[Slot(item)]->setChecked(checked); }
 
 void GameWindow::MinimizeWindow() { showMinimized(); }
 

@@ -87,7 +87,8 @@ protected:
 
 private:
     void BuildMenuBar();
-    void RunCommand(MenuItem item);
+    // `checkedNow` is the mark Qt has just given a checkable item by itself.
+    void RunCommand(MenuItem item, bool checkedNow);
 
     ProcessHooks hooks_;
     Game game_{*this};
@@ -97,9 +98,6 @@ private:
     std::unique_ptr<PictureStore> pictures_;
     std::array<TileView*, kTiles> tiles_{};
     std::array<QAction*, kMenuItemCount> actions_{};
-    // The marks the game has set. Qt flips a checkable action by itself
-    // when it is chosen; the window puts this mark back before the command.
-    std::array<bool, kMenuItemCount> marks_{};
     bool ending_ = false;
 };
 
