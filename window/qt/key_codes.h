@@ -7,11 +7,11 @@
 
 namespace falbok::qt {
 
-// The virtual-key code of a Qt key; 0 when the key has none the game could
-// know. Letters map by their place on the keyboard, so the Cyrillic letters
-// of the Russian layout give the codes of the Latin letters on the same keys
-// (Ц is W, Ф is A, Ы is S, В is D, З is P). The keypad's + and - have codes
-// of their own, told apart by the keypad modifier.
+// The virtual-key code of a Qt key: letters and the keys the game knows;
+// 0 for any other key. Letters map by their place on the keyboard, so the
+// Cyrillic letters of the Russian layout give the codes of the Latin letters
+// on the same keys (Ц is W, Ф is A, Ы is S, В is D, З is P). The keypad's +
+// and - have codes of their own, told apart by the keypad modifier.
 std::int16_t VirtualKeyCode(int qtKey, Qt::KeyboardModifiers modifiers);
 
 // The Shift, Ctrl and Alt state as the game's key handler takes it:
