@@ -8,7 +8,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 scripts/ensure-packages.sh cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev \
-    qt6-base-dev fonts-dejavu-core xvfb xauth xdotool x11-xkb-utils libx11-dev libxtst-dev
+    qt6-base-dev fonts-dejavu-core xvfb xauth xdotool x11-xkb-utils libx11-dev libxtst-dev \
+    desktop-file-utils appstream dpkg-dev file
 
 jobs=$(nproc)
 configure_and_build() {

@@ -44,6 +44,8 @@ int main(int argc, char* argv[])
     const QtMessageHandler qtHandler = qInstallMessageHandler(HoldStartupMessage);
     QApplication app(argc, argv);
     qInstallMessageHandler(qtHandler);
+    // Lets the desktop match the window with its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.falbok.Falbok"));
     for (const QString& message : heldMessages) {
         std::fprintf(stderr, "%s\n", qPrintable(message));
     }

@@ -1,7 +1,5 @@
 #include "window/qt/picture_store.h"
 
-#include <QImage>
-
 #include <cassert>
 #include <cmath>
 
@@ -77,9 +75,11 @@ QIcon PictureStore::WindowIcon()
 {
     QIcon icon;
     for (const int size : pictures::kIconSizes) {
-        icon.addPixmap(QPixmap::fromImage(ToImage(pictures::Icon(size))));
+        icon.addPixmap(QPixmap::fromImage(IconImage(size)));
     }
     return icon;
 }
+
+QImage PictureStore::IconImage(int size) { return ToImage(pictures::Icon(size)); }
 
 }  // namespace falbok::qt

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 
 #include <array>
@@ -25,6 +26,9 @@ public:
 
     // The window icon with its four images.
     static QIcon WindowIcon();
+    // One image of the icon at one of pictures::kIconSizes, with its palette;
+    // the icon files installed for the desktop are these images.
+    static QImage IconImage(int size);
 
 private:
     using Set = std::array<QPixmap, pictures::kPictureCount>;

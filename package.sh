@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds the Debian package of Falbok on a Debian 12 machine, installing what
+# is missing: build/package/falbok_<version>_<architecture>.deb
+set -euo pipefail
+cd "$(dirname "$0")"
+
+scripts/ensure-packages.sh cmake make g++ qt6-base-dev dpkg-dev file
+
+cmake -S . -B build/package -DCMAKE_BUILD_TYPE=Release -DFALBOK_TESTS=OFF -DFALBOK_BENCH=OFF >/dev/null
+cmake --build build/package -j"$(nproc)"
+cd build/package
+cpack -G DEB

@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# What `cmake --install` and the Debian package put on a machine: the program
+# in bin/, a desktop entry that validates and starts it, the icon at every
+# size exactly as the window draws it, valid AppStream metadata, and package
+# dependencies that come from the program's real library needs.
+# Usage: install_test.sh BUILD_DIR ICON_CHECK
+set -uo pipefail
+build=$1
+iconCheck=$2
+appId=org.falbok.Falbok
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failed=0
+
+fail() {
+    echo "FAIL: $*"
+    failed=1
+}
+
+# The tree under PREFIX holds everything a desktop needs.
+check_tree() {
+    local what=$1 prefix=$2
+    local desktop=$prefix/share/applications/$appId.desktop
+    local metainfo=$prefix/share/metainfo/$appId.metainfo.xml
+    [ -x "$prefix/bin/falbok" ] || fail "$what: bin/falbok missing or not executable"
+    desktop-file-validate "$desktop" || fail "$what: desktop entry does not validate"
+    appstreamcli validate --no-net "$metainfo" >"$work/appstream.log" 2>&1 ||
+        { cat "$work/appstream.log"; fail "$what: AppStream metadata does not validate"; }
+    # The entry starts the installed program and names the installed icon.
+    local exec icon
+    exec=$(sed -n 's/^Exec=//p' "$desktop")
+    icon=$(sed -n 's/^Icon=//p' "$desktop")
+    [ "$exec" = falbok ] || fail "$what: Exec is '$exec'"
+    [ "$icon" = "$appId" ] || fail "$what: Icon is '$icon'"
+    "$iconCheck" "$prefix/share/icons/hicolor" "$icon" || fail "$what: icon files differ from the window's icon"
+    grep -q "<launchable type=\"desktop-id\">$appId.desktop</launchable>" "$metainfo" ||
+        fail "$what: metadata does not name the desktop entry"
+    grep -q '<image[^>]*>https://[^<]*/screenshot.png</image>' "$metainfo" ||
+        fail "$what: metadata has no screenshot"
+    grep -q '<p>' "$metainfo" || fail "$what: no English description"
+    grep -q '<p xml:lang="ru">' "$metainfo" || fail "$what: no Russian description"
+}
+
+echo "== cmake --install"
+cmake --install "$build" --prefix "$work/prefix" >/dev/null || fail "cmake --install failed"
+check_tree "installed tree" "$work/prefix"
+
+echo "== Debian package"
+if ! cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package" >"$work/cpack.log" 2>&1; then
+    cat "$work/cpack.log"
+    fail "cpack failed"
+else
+    deb=$(ls "$work"/package/*.deb)
+    dpkg-deb -x "$deb" "$work/root" || fail "the package does not unpack"
+    check_tree "package" "$work/root/usr"
+    depends=$(dpkg-deb -f "$deb" Depends)
+    echo "Depends: $depends"
+    names=" $(echo "$depends" | sed 's/([^)]*)//g; s/,/ /g') "
+    # Each library the program asks for by name, by the Debian package that
+    # holds it (with merged /usr, dpkg knows a file by one of two paths).
+    for needed in $(objdump -p "$work/root/usr/bin/falbok" | awk '$1 == "NEEDED" {print $2}'); do
+        path=$(ldd "$work/root/usr/bin/falbok" | awk -v lib="$needed" '$1 == lib {print $3}')
+        owner=$({ dpkg -S "$path" || dpkg -S "/usr${path#/usr}" || dpkg -S "${path#/usr}"; } 2>/dev/null | head -1 | cut -d: -f1)
+        case $owner in
+        libasan* | libubsan*) continue ;; # sanitizer runtimes of a test build
+        "") fail "no package holds $needed ($path)" ;;
+        *) [[ $names == *" $owner "* ]] || fail "package needs $owner (for $needed)" ;;
+        esac
+    done
+    [[ $names == *" qt6-qpa-plugins "* ]] || fail "package does not bring Qt's display plugins"
+    # Every dependency is a real package of this distribution.
+    for package in $names; do
+        dpkg-query -W "$package" >/dev/null 2>&1 || apt-cache show "$package" >/dev/null 2>&1 ||
+            fail "dependency '$package' is not a known package"
+    done
+    if ldd "$work/root/usr/bin/falbok" | grep -q 'not found'; then
+        fail "the packaged program misses libraries"
+    fi
+fi
+
+exit $failed
