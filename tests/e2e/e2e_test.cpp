@@ -23,6 +23,8 @@
 #include <thread>
 #include <vector>
 
+#include <QImage>
+
 #include "screen.h"
 #include "x_session.h"
 
@@ -807,9 +809,80 @@ TEST_F(EndToEnd, LetterKeysActOnTheRussianLayout)
 
     // З (the key of P) pauses: the board stands still.
     ASSERT_TRUE(x->PressKeyCode(window, keyP));
-    const std::optional<Screen> still = WaitForStillness(
-        window, 1500ms, "З: the board to stand still", [](const Tiles&, std::string&) { return Verdict::Wait; });
+    const std::optional<Screen> still = WaitForStillness(window, 1500ms, "З: the board to stand still",
+                                                         [](const Tiles&, std::string&) { return Verdict::Wait; });
     EXPECT_TRUE(still);
+}
+
+// The picture of a game in play shown in the README, taken from the real
+// window. FALBOK_SCREENSHOT=<file> writes it there (scripts/screenshot.sh
+// renews docs/screenshot.png so); otherwise it lands in the working folder.
+TEST_F(EndToEnd, ScreenshotOfAGameInPlay)
+{
+    GameProcess& game = Launch();
+    const Window window = WaitForWindow(game);
+    ASSERT_NE(window, 0u);
+    ASSERT_TRUE(WaitForFirstPiece(window));
+
+    // Coloured cells below the two rows where pieces enter.
+    const auto lowerCells = [](const Tiles& tiles) {
+        int count = 0;
+        for (int k = 21; k <= kBoardCells; ++k) {
+            count += tiles.Cell(k) != 0 ? 1 : 0;
+        }
+        return count;
+    };
+    // Spread a few pieces over the floor: each goes to the left wall, then
+    // some columns right, and drops; the next one enters at the next beat.
+    int lower = 0;
+    for (const int columns : {0, 4, 7, 2, 6, 0, 5}) {
+        for (int i = 0; i < 5; ++i) {
+            Press(window, XK_Left);
+        }
+        for (int i = 0; i < columns; ++i) {
+            Press(window, XK_Right);
+        }
+        Press(window, XK_space);
+        const std::optional<Screen> entered =
+            WaitFor(window, kPictureLimit, "the next piece", [&](const Tiles& tiles, std::string&) {
+                std::vector<int> below;
+                for (int k = 21; k <= kBoardCells; ++k) {
+                    below.push_back(k);
+                }
+                std::string ignored;
+                return lowerCells(tiles) != lower && ReadEntry(tiles, ignored, below) ? Verdict::Accept : Verdict::Wait;
+            });
+        ASSERT_TRUE(entered);
+        lower = lowerCells(entered->tiles);
+    }
+
+    // The last piece falls a little way; the picture is taken while paused.
+    std::this_thread::sleep_for(1s);
+    Press(window, XK_p);
+    const std::optional<Screen> paused =
+        WaitForStillness(window, 500ms, "the paused game", [](const Tiles&, std::string&) { return Verdict::Wait; });
+    ASSERT_TRUE(paused);
+    EXPECT_GE(lowerCells(paused->tiles), 12) << "pieces should lie in the well:\n" << falbok::e2e::Text(paused->tiles);
+    std::string why;
+    EXPECT_TRUE(PreviewPiece(paused->tiles, why)) << why;
+
+    const Snapshot& shot = paused->shot;
+    QImage image(shot.width, shot.height, QImage::Format_RGB32);
+    for (int y = 0; y < shot.height; ++y) {
+        for (int column = 0; column < shot.width; ++column) {
+            const falbok::e2e::Rgb pixel = shot.At(column, y);
+            image.setPixel(column, y, qRgb(pixel.r, pixel.g, pixel.b));
+        }
+    }
+    const char* wanted = std::getenv("FALBOK_SCREENSHOT");
+    const std::string path = wanted != nullptr ? wanted : "EndToEnd.ScreenshotOfAGameInPlay.png";
+    EXPECT_TRUE(image.save(QString::fromStdString(path), "png")) << "cannot write " << path;
+
+    // The game was only paused: P again and the piece falls on.
+    Press(window, XK_p);
+    EXPECT_TRUE(WaitFor(window, kPictureLimit, "the piece to fall on", [&](const Tiles& tiles, std::string&) {
+        return tiles != paused->tiles ? Verdict::Accept : Verdict::Wait;
+    }));
 }
 
 }  // namespace
