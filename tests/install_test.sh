@@ -67,7 +67,10 @@ else
         *) [[ $names == *" $owner "* ]] || fail "package needs $owner (for $needed)" ;;
         esac
     done
-    [[ $names == *" qt6-qpa-plugins "* ]] || fail "package does not bring Qt's display plugins"
+    # Qt loads its X11 display plugin at run time, which no link shows: the
+    # package that holds it must come along too.
+    plugin=$(dpkg -S 'platforms/libqxcb.so' 2>/dev/null | head -1 | cut -d: -f1)
+    [[ -n $plugin && $names == *" $plugin "* ]] || fail "no dependency brings Qt's X11 display plugin (${plugin:-not found})"
     # Every dependency is a real package of this distribution.
     for package in $names; do
         dpkg-query -W "$package" >/dev/null 2>&1 || apt-cache show "$package" >/dev/null 2>&1 ||
