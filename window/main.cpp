@@ -37,6 +37,16 @@ void HoldStartupMessage(QtMsgType type, const QMessageLogContext&, const QString
     std::_Exit(0);
 }
 
+// Qt's X11 plugin calls exit(1) when the connection to the X server breaks.
+// Nothing is saved there either, so the process ends at once with that
+// status rather than running exit handlers and destructors while Qt's
+// threads still run.
+void EndAtOnceOnExit(int status, void*)
+{
+    std::fflush(nullptr);
+    std::_Exit(status);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -50,6 +60,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "%s\n", qPrintable(message));
     }
     heldMessages.clear();
+    ::on_exit(EndAtOnceOnExit, nullptr);
 
     std::optional<falbok::SingleCopyLock> lock;
     falbok::qt::ProcessHooks hooks{
