@@ -25,13 +25,14 @@ namespace falbok::e2e {
 
 class XSession {
 public:
-    // Null when no X display answers within a few seconds.
-    static std::unique_ptr<XSession> Open()
+    // Null when no X display answers within a few seconds. `name` is a
+    // display such as ":3"; null means $DISPLAY.
+    static std::unique_ptr<XSession> Open(const char* name = nullptr)
     {
-        Display* display = XOpenDisplay(nullptr);
+        Display* display = XOpenDisplay(name);
         for (int attempt = 0; display == nullptr && attempt < 100; ++attempt) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            display = XOpenDisplay(nullptr);
+            display = XOpenDisplay(name);
         }
         return display == nullptr ? nullptr : std::unique_ptr<XSession>(new XSession(display));
     }
@@ -54,6 +55,29 @@ public:
         }
         for (unsigned int i = 0; i < count; ++i) {
             if (Title(children[i]) == title) {
+                found.push_back(children[i]);
+            }
+        }
+        if (children != nullptr) {
+            XFree(children);
+        }
+        return found;
+    }
+
+    // Every viewable top-level window the process `pid` announced as its
+    // own: its main window and any menu it has popped up.
+    std::vector<Window> ViewableWindowsOf(long pid)
+    {
+        std::vector<Window> found;
+        Window rootReturn = 0;
+        Window parent = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        if (XQueryTree(display_, DefaultRootWindow(display_), &rootReturn, &parent, &children, &count) == 0) {
+            return found;
+        }
+        for (unsigned int i = 0; i < count; ++i) {
+            if (Pid(children[i]) == pid && Viewable(children[i])) {
                 found.push_back(children[i]);
             }
         }
@@ -141,6 +165,21 @@ public:
                               attributes.height - 2, &rootX, &rootY, &child);
         XTestFakeMotionEvent(display_, DefaultScreen(display_), rootX, rootY, CurrentTime);
         XSetInputFocus(display_, window, RevertToPointerRoot, CurrentTime);
+        XSync(display_, False);
+    }
+
+    // A real click of the left button at (x, y) of the window.
+    void Click(Window window, int x, int y)
+    {
+        int rootX = 0;
+        int rootY = 0;
+        Window child = 0;
+        if (XTranslateCoordinates(display_, window, DefaultRootWindow(display_), x, y, &rootX, &rootY, &child) == 0) {
+            return;
+        }
+        XTestFakeMotionEvent(display_, DefaultScreen(display_), rootX, rootY, CurrentTime);
+        XTestFakeButtonEvent(display_, Button1, True, CurrentTime);
+        XTestFakeButtonEvent(display_, Button1, False, CurrentTime);
         XSync(display_, False);
     }
 
