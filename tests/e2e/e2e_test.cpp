@@ -3,12 +3,7 @@
 // screen up to a deadline; nothing relies on a fixed sleep being long enough.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/types.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -25,19 +20,22 @@
 
 #include <QImage>
 
+#include "process.h"
 #include "screen.h"
 #include "x_session.h"
 
-extern char** environ;
-
 namespace {
 
+using falbok::e2e::Command;
 using falbok::e2e::Decoded;
 using falbok::e2e::DecodeTiles;
+using falbok::e2e::DescribeStatus;
 using falbok::e2e::kBoardCells;
 using falbok::e2e::Snapshot;
+using falbok::e2e::TempDir;
 using falbok::e2e::Tiles;
 using falbok::e2e::XSession;
+using GameProcess = falbok::e2e::Process;
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
@@ -203,108 +201,19 @@ std::optional<Entry> ReadEntry(const Tiles& tiles, std::string& why, const std::
     return Entry{{kind, piece->colour}, piece->cells, *next};
 }
 
-std::string DescribeStatus(int status)
+// How a copy of the game is started: on the test's display, with the
+// single-copy lock in `runtimeDir`, its messages on the test's stderr.
+Command GameCommand(const std::string& runtimeDir)
 {
-    if (WIFEXITED(status)) {
-        return "exited with status " + std::to_string(WEXITSTATUS(status));
-    }
-    if (WIFSIGNALED(status)) {
-        return "killed by signal " + std::to_string(WTERMSIG(status));
-    }
-    return "ended with wait status " + std::to_string(status);
+    Command command;
+    command.argv = {FALBOK_BINARY};
+    command.environment.Set("XDG_RUNTIME_DIR", runtimeDir)
+        .Set("QT_QPA_PLATFORM", "xcb")
+        .Unset("QT_SCALE_FACTOR")
+        .Unset("QT_SCREEN_SCALE_FACTORS");
+    command.stderrPath = "/dev/stderr";
+    return command;
 }
-
-// A private runtime directory (mode 0700) for the game's single-copy lock.
-class RuntimeDir {
-public:
-    RuntimeDir()
-    {
-        char pattern[] = "/tmp/falbok-e2e-XXXXXX";
-        if (mkdtemp(pattern) != nullptr && chmod(pattern, 0700) == 0) {
-            path_ = pattern;
-        }
-    }
-    ~RuntimeDir()
-    {
-        if (!path_.empty()) {
-            std::error_code ignored;
-            std::filesystem::remove_all(path_, ignored);
-        }
-    }
-    RuntimeDir(const RuntimeDir&) = delete;
-    RuntimeDir& operator=(const RuntimeDir&) = delete;
-
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
-// One run of the game, killed when it goes out of scope.
-class GameProcess {
-public:
-    explicit GameProcess(const std::string& runtimeDir)
-    {
-        std::vector<std::string> variables;
-        for (char** variable = environ; *variable != nullptr; ++variable) {
-            const std::string text = *variable;
-            const std::string name = text.substr(0, text.find('='));
-            if (name != "XDG_RUNTIME_DIR" && name != "QT_QPA_PLATFORM" && name != "QT_SCALE_FACTOR" &&
-                name != "QT_SCREEN_SCALE_FACTORS") {
-                variables.push_back(text);
-            }
-        }
-        variables.push_back("XDG_RUNTIME_DIR=" + runtimeDir);
-        variables.push_back("QT_QPA_PLATFORM=xcb");
-        std::vector<char*> envp;
-        for (std::string& variable : variables) {
-            envp.push_back(variable.data());
-        }
-        envp.push_back(nullptr);
-        std::string program = FALBOK_BINARY;
-        char* argv[] = {program.data(), nullptr};
-        if (posix_spawn(&pid_, program.c_str(), nullptr, nullptr, argv, envp.data()) != 0) {
-            pid_ = -1;
-        }
-    }
-    ~GameProcess() { Kill(); }
-    GameProcess(const GameProcess&) = delete;
-    GameProcess& operator=(const GameProcess&) = delete;
-
-    pid_t pid() const { return pid_; }
-    bool Started() const { return pid_ > 0; }
-
-    // The wait status once the process has ended; waits at most `limit`.
-    std::optional<int> WaitForExit(Clock::duration limit)
-    {
-        const Clock::time_point deadline = Clock::now() + limit;
-        while (!status_ && pid_ > 0) {
-            int status = 0;
-            if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                status_ = status;
-            } else if (Clock::now() >= deadline) {
-                break;
-            } else {
-                std::this_thread::sleep_for(5ms);
-            }
-        }
-        return status_;
-    }
-
-    void Kill()
-    {
-        if (pid_ > 0 && !status_) {
-            kill(pid_, SIGKILL);
-            int status = 0;
-            waitpid(pid_, &status, 0);
-            status_ = status;
-        }
-    }
-
-private:
-    pid_t pid_ = -1;
-    std::optional<int> status_;
-};
 
 enum class Verdict { Wait, Accept, Reject };
 // Looks at one decoded picture; on Reject, says why in `why`.
@@ -351,7 +260,7 @@ protected:
 
     GameProcess& Launch()
     {
-        games_.push_back(std::make_unique<GameProcess>(runtimeDir.path()));
+        games_.push_back(std::make_unique<GameProcess>(GameCommand(runtimeDir.path())));
         return *games_.back();
     }
 
@@ -602,7 +511,7 @@ protected:
 
     static inline std::unique_ptr<XSession> session;
     XSession* x = nullptr;
-    RuntimeDir runtimeDir;
+    TempDir runtimeDir;  // mode 0700, as the single-copy lock wants it
 
 private:
     std::vector<std::unique_ptr<GameProcess>> games_;

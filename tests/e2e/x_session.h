@@ -45,28 +45,19 @@ public:
     // Every top-level window titled `title`, mapped or not.
     std::vector<Window> WindowsTitled(const std::string& title)
     {
-        std::vector<Window> found;
-        Window rootReturn = 0;
-        Window parent = 0;
-        Window* children = nullptr;
-        unsigned int count = 0;
-        if (XQueryTree(display_, DefaultRootWindow(display_), &rootReturn, &parent, &children, &count) == 0) {
-            return found;
-        }
-        for (unsigned int i = 0; i < count; ++i) {
-            if (Title(children[i]) == title) {
-                found.push_back(children[i]);
-            }
-        }
-        if (children != nullptr) {
-            XFree(children);
-        }
-        return found;
+        return TopLevelWindows([&](Window window) { return Title(window) == title; });
     }
 
     // Every viewable top-level window the process `pid` announced as its
     // own: its main window and any menu it has popped up.
     std::vector<Window> ViewableWindowsOf(long pid)
+    {
+        return TopLevelWindows([&](Window window) { return Pid(window) == pid && Viewable(window); });
+    }
+
+    // The children of the root window that `wanted` accepts.
+    template <typename Predicate>
+    std::vector<Window> TopLevelWindows(Predicate wanted)
     {
         std::vector<Window> found;
         Window rootReturn = 0;
@@ -77,7 +68,7 @@ public:
             return found;
         }
         for (unsigned int i = 0; i < count; ++i) {
-            if (Pid(children[i]) == pid && Viewable(children[i])) {
+            if (wanted(children[i])) {
                 found.push_back(children[i]);
             }
         }
