@@ -55,7 +55,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     qInstallMessageHandler(qtHandler);
     // Lets the desktop match the window with its menu entry and icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.falbok.Falbok"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(FALBOK_APP_ID));
     for (const QString& message : heldMessages) {
         std::fprintf(stderr, "%s\n", qPrintable(message));
     }
