@@ -8,6 +8,7 @@
 
 #include "engine/game.h"
 #include "fake_toolkit.h"
+#include "tile_corners.h"
 
 namespace falbok {
 namespace {
@@ -66,61 +67,12 @@ protected:
     Game game{tk};
 };
 
-struct Corner {
-    int tile, left, top;
-};
-
 TEST_F(Running, EverySizeMarksOneItemAndPlacesEveryTile)
 {
-    struct SizeCase {
-        std::int16_t size;
-        MenuItem item;
-        std::array<Corner, 8> corners;
-    };
-    const SizeCase cases[] = {
-        {12,
-         MenuItem::mnuSize12,
-         {{{1, 5, 5},
-           {10, 113, 5},
-           {11, 5, 17},
-           {200, 113, 233},
-           {201, 130, 5},
-           {204, 166, 5},
-           {205, 130, 17},
-           {208, 166, 17}}}},
-        {30,
-         MenuItem::mnuSize30,
-         {{{1, 5, 5},
-           {10, 275, 5},
-           {11, 5, 35},
-           {200, 275, 575},
-           {201, 310, 5},
-           {204, 400, 5},
-           {205, 310, 35},
-           {208, 400, 35}}}},
-        {24,
-         MenuItem::mnuSize24,
-         {{{1, 5, 5},
-           {10, 221, 5},
-           {11, 5, 29},
-           {200, 221, 461},
-           {201, 250, 5},
-           {204, 322, 5},
-           {205, 250, 29},
-           {208, 322, 29}}}},
-        {18,
-         MenuItem::mnuSize18,
-         {{{1, 5, 5},
-           {10, 167, 5},
-           {11, 5, 23},
-           {200, 167, 347},
-           {201, 190, 5},
-           {204, 244, 5},
-           {205, 190, 23},
-           {208, 244, 23}}}},
-    };
     const MenuItem sizeItems[] = {MenuItem::mnuSize12, MenuItem::mnuSize18, MenuItem::mnuSize24, MenuItem::mnuSize30};
-    for (const SizeCase& c : cases) {
+    // Down to the smallest, up to the largest, back to the default.
+    for (const std::size_t index : {0, 3, 2, 1}) {
+        const falbok::testing::SizeLayout& c = falbok::testing::kSizeLayouts[index];
         SCOPED_TRACE("size " + std::to_string(c.size));
         game.HideTiles();
         game.mnuSize_Click(c.size);
@@ -133,7 +85,7 @@ TEST_F(Running, EverySizeMarksOneItemAndPlacesEveryTile)
             EXPECT_EQ(tk.At(k).height, c.size) << "tile " << k;
             EXPECT_TRUE(tk.At(k).visible) << "tile " << k;
         }
-        for (const Corner& corner : c.corners) {
+        for (const falbok::testing::TileCorner& corner : c.corners) {
             EXPECT_EQ(tk.At(corner.tile).left, corner.left) << "tile " << corner.tile;
             EXPECT_EQ(tk.At(corner.tile).top, corner.top) << "tile " << corner.tile;
         }

@@ -18,6 +18,7 @@
 
 #include "engine/game.h"
 #include "engine/menu_items.h"
+#include "tile_corners.h"
 #include "window/pictures.h"
 #include "window/qt/game_window.h"
 #include "window/qt/key_codes.h"
@@ -491,73 +492,12 @@ void WindowTest::tilesFollowEverySize()
     w.Start();
     const QSize windowSize = w.size();
 
-    struct Place {
-        int tile;
-        int left;
-        int top;
-    };
-    struct Layout {
-        MenuItem item;
-        int size;
-        std::array<Place, 8> places;
-    };
-    const std::array<Layout, 5> layouts{{
-        {MenuItem::mnuSize12,
-         12,
-         {{{1, 5, 5},
-           {10, 113, 5},
-           {11, 5, 17},
-           {200, 113, 233},
-           {201, 130, 5},
-           {204, 166, 5},
-           {205, 130, 17},
-           {208, 166, 17}}}},
-        {MenuItem::mnuSize18,
-         18,
-         {{{1, 5, 5},
-           {10, 167, 5},
-           {11, 5, 23},
-           {200, 167, 347},
-           {201, 190, 5},
-           {204, 244, 5},
-           {205, 190, 23},
-           {208, 244, 23}}}},
-        {MenuItem::mnuSize24,
-         24,
-         {{{1, 5, 5},
-           {10, 221, 5},
-           {11, 5, 29},
-           {200, 221, 461},
-           {201, 250, 5},
-           {204, 322, 5},
-           {205, 250, 29},
-           {208, 322, 29}}}},
-        {MenuItem::mnuSize30,
-         30,
-         {{{1, 5, 5},
-           {10, 275, 5},
-           {11, 5, 35},
-           {200, 275, 575},
-           {201, 310, 5},
-           {204, 400, 5},
-           {205, 310, 35},
-           {208, 400, 35}}}},
-        {MenuItem::mnuSize18,
-         18,
-         {{{1, 5, 5},
-           {10, 167, 5},
-           {11, 5, 23},
-           {200, 167, 347},
-           {201, 190, 5},
-           {204, 244, 5},
-           {205, 190, 23},
-           {208, 244, 23}}}},
-    }};
-
-    for (const Layout& layout : layouts) {
+    // Every size in turn, then back to the default.
+    for (const std::size_t index : {0, 1, 2, 3, 1}) {
+        const falbok::testing::SizeLayout& layout = falbok::testing::kSizeLayouts[index];
         w.action(layout.item)->trigger();
         QCOMPARE(w.game().TileSize, layout.size);
-        for (const Place& place : layout.places) {
+        for (const falbok::testing::TileCorner& place : layout.corners) {
             QCOMPARE(TileRect(w, place.tile), QRect(place.left, place.top, layout.size, layout.size));
         }
         for (int k = 1; k <= falbok::kTiles; ++k) {
