@@ -20,6 +20,7 @@
 
 #include <QImage>
 
+#include "piece_tables.h"
 #include "process.h"
 #include "screen.h"
 #include "x_session.h"
@@ -43,7 +44,7 @@ constexpr const char* kTitle = "Falbok";
 constexpr auto kWindowLimit = 10s;
 constexpr auto kPictureLimit = 3s;  // several beats of 350 ms
 
-// Where each kind enters the well, and which preview tiles announce it.
+// Where each kind enters the well.
 // Index 0 is unused: kinds are 1 I, 2 J, 3 L, 4 O, 5 S, 6 T, 7 Z.
 const std::array<std::vector<int>, 8> kSpawnCells = {{
     {},
@@ -54,16 +55,6 @@ const std::array<std::vector<int>, 8> kSpawnCells = {{
     {5, 6, 14, 15},
     {5, 14, 15, 16},
     {4, 5, 15, 16},
-}};
-const std::array<std::vector<int>, 8> kPreviewTiles = {{
-    {},
-    {201, 202, 203, 204},
-    {201, 205, 206, 207},
-    {203, 205, 206, 207},
-    {201, 202, 205, 206},
-    {202, 203, 205, 206},
-    {202, 205, 206, 207},
-    {201, 202, 206, 207},
 }};
 
 std::string List(const std::vector<int>& cells)
@@ -154,7 +145,7 @@ std::optional<Announced> PreviewPiece(const Tiles& tiles, std::string& why)
         }
     }
     for (int kind = 1; kind <= 7; ++kind) {
-        if (painted != kPreviewTiles[static_cast<std::size_t>(kind)]) {
+        if (!std::ranges::equal(painted, falbok::testing::kPreviewTiles[static_cast<std::size_t>(kind)])) {
             continue;
         }
         const int colour = tiles.Slot(painted[0]);
