@@ -34,6 +34,8 @@
 #include <fstream>
 #include <string>
 
+#include "window/pictures.h"
+
 namespace {
 
 constexpr int kClientHeight = 370;
@@ -46,21 +48,14 @@ struct Rgb {
     int blue;
 };
 
-// The face colours of pieces 1..7, then the fills of the three backgrounds.
-constexpr std::array<Rgb, 7> kPieceColours{{
-    {0xE7, 0x00, 0x00},
-    {0xE7, 0x5D, 0x00},
-    {0xE7, 0xE7, 0x00},
-    {0x00, 0xE7, 0x00},
-    {0x5A, 0xBA, 0xE7},
-    {0x00, 0x00, 0xE7},
-    {0xBD, 0x00, 0xE7},
-}};
-constexpr std::array<Rgb, 3> kBackgrounds{{
-    {0x31, 0x34, 0x31},
-    {0xE7, 0xFF, 0xFF},
-    {0xC6, 0xC3, 0xC6},
-}};
+// The colour at the centre of picture 1..10, which a tile of any size shows
+// there: the face of a piece colour or the fill of a background.
+Rgb Centre(int picture)
+{
+    const falbok::pictures::Rgb rgb = falbok::pictures::TilePicture(picture).At(falbok::pictures::kPictureSize / 2,
+                                                                                falbok::pictures::kPictureSize / 2);
+    return {static_cast<int>(rgb >> 16), static_cast<int>((rgb >> 8) & 0xFF), static_cast<int>(rgb & 0xFF)};
+}
 
 bool xFailed = false;
 
@@ -197,14 +192,14 @@ char TileMark(XImage* image, int centreX, int centreY)
     const int red = channel(image->red_mask);
     const int green = channel(image->green_mask);
     const int blue = channel(image->blue_mask);
-    for (const Rgb& background : kBackgrounds) {
-        if (Near(background, red, green, blue)) {
+    for (int picture = 8; picture <= 10; ++picture) {
+        if (Near(Centre(picture), red, green, blue)) {
             return '.';
         }
     }
-    for (std::size_t k = 0; k < kPieceColours.size(); ++k) {
-        if (Near(kPieceColours[k], red, green, blue)) {
-            return static_cast<char>('1' + k);
+    for (int colour = 1; colour <= 7; ++colour) {
+        if (Near(Centre(colour), red, green, blue)) {
+            return static_cast<char>('0' + colour);
         }
     }
     return '?';
