@@ -192,20 +192,6 @@ std::optional<Entry> ReadEntry(const Tiles& tiles, std::string& why, const std::
     return Entry{{kind, piece->colour}, piece->cells, *next};
 }
 
-// How a copy of the game is started: on the test's display, with the
-// single-copy lock in `runtimeDir`, its messages on the test's stderr.
-Command GameCommand(const std::string& runtimeDir)
-{
-    Command command;
-    command.argv = {FALBOK_BINARY};
-    command.environment.Set("XDG_RUNTIME_DIR", runtimeDir)
-        .Set("QT_QPA_PLATFORM", "xcb")
-        .Unset("QT_SCALE_FACTOR")
-        .Unset("QT_SCREEN_SCALE_FACTORS");
-    command.stderrPath = "/dev/stderr";
-    return command;
-}
-
 enum class Verdict { Wait, Accept, Reject };
 // Looks at one decoded picture; on Reject, says why in `why`.
 using Judge = std::function<Verdict(const Tiles&, std::string& why)>;
@@ -251,7 +237,9 @@ protected:
 
     GameProcess& Launch()
     {
-        games_.push_back(std::make_unique<GameProcess>(GameCommand(runtimeDir.path())));
+        Command command = falbok::e2e::GameCommand(FALBOK_BINARY, runtimeDir.path());
+        command.stderrPath = "/dev/stderr";  // the game's messages among the test's own
+        games_.push_back(std::make_unique<GameProcess>(command));
         return *games_.back();
     }
 

@@ -48,14 +48,8 @@ protected:
     // display, its runtime directory `runtimeDir`, its stderr kept in a file.
     Command GameCommand(const std::string& runtimeDir) const
     {
-        Command command;
-        command.argv = {FALBOK_BINARY};
-        command.environment.Set("DISPLAY", server_->display())
-            .Set("QT_QPA_PLATFORM", "xcb")
-            .Set("XDG_RUNTIME_DIR", runtimeDir)
-            .Unset("WAYLAND_DISPLAY")
-            .Unset("QT_SCALE_FACTOR")
-            .Unset("QT_SCREEN_SCALE_FACTORS");
+        Command command = e2e::GameCommand(FALBOK_BINARY, runtimeDir);
+        command.environment.Set("DISPLAY", server_->display());
         return command;
     }
 

@@ -153,6 +153,20 @@ struct Command {
     int passFd = -1;               // handed to the child as descriptor 3
 };
 
+// The game at `program` on the X display of the test's environment, as a
+// plain X11 program at scale 1, with its single-copy lock in `runtimeDir`.
+inline Command GameCommand(const std::string& program, const std::string& runtimeDir)
+{
+    Command command;
+    command.argv = {program};
+    command.environment.Set("XDG_RUNTIME_DIR", runtimeDir)
+        .Set("QT_QPA_PLATFORM", "xcb")
+        .Unset("WAYLAND_DISPLAY")
+        .Unset("QT_SCALE_FACTOR")
+        .Unset("QT_SCREEN_SCALE_FACTORS");
+    return command;
+}
+
 // One child process, killed and reaped when it goes out of scope.
 class Process {
 public:
