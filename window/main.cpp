@@ -12,6 +12,13 @@
 
 namespace {
 
+// Nothing is saved, so the process simply ends here.
+[[noreturn]] void EndAtOnce(int status)
+{
+    std::fflush(nullptr);
+    std::_Exit(status);
+}
+
 // While Qt opens the display its messages are held back: if no display can
 // be opened, the player gets one line saying so instead of Qt's abort.
 QStringList heldMessages;
@@ -26,25 +33,7 @@ void HoldStartupMessage(QtMsgType type, const QMessageLogContext&, const QString
     const QByteArray reason = (heldMessages.isEmpty() ? message : heldMessages.first()).simplified().toLocal8Bit();
     std::fprintf(stderr, "falbok: cannot open a display (DISPLAY=%s): %s\n",
                  display.isEmpty() ? "not set" : display.constData(), reason.constData());
-    std::fflush(stderr);
-    std::_Exit(1);
-}
-
-[[noreturn]] void EndAtOnce()
-{
-    // Nothing is saved, so the process simply ends here.
-    std::fflush(nullptr);
-    std::_Exit(0);
-}
-
-// Qt's X11 plugin calls exit(1) when the connection to the X server breaks.
-// Nothing is saved there either, so the process ends at once with that
-// status rather than running exit handlers and destructors while Qt's
-// threads still run.
-void EndAtOnceOnExit(int status, void*)
-{
-    std::fflush(nullptr);
-    std::_Exit(status);
+    EndAtOnce(1);
 }
 
 }  // namespace
@@ -60,7 +49,10 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "%s\n", qPrintable(message));
     }
     heldMessages.clear();
-    ::on_exit(EndAtOnceOnExit, nullptr);
+    // Qt's X11 plugin calls exit(1) when the connection to the X server
+    // breaks; the process ends there at once with that status too, rather
+    // than running exit handlers and destructors while Qt's threads still run.
+    ::on_exit([](int status, void*) { EndAtOnce(status); }, nullptr);
 
     std::optional<falbok::SingleCopyLock> lock;
     falbok::qt::ProcessHooks hooks{
@@ -68,7 +60,7 @@ int main(int argc, char* argv[])
             lock.emplace(std::getenv("XDG_RUNTIME_DIR"), "falbok.lock");
             return lock->state() == falbok::SingleCopyLock::State::Busy;
         },
-        [] { EndAtOnce(); },
+        [] { EndAtOnce(0); },
     };
     falbok::qt::GameWindow window(std::move(hooks));
     window.Start();
