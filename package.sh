@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 The Falbok developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds the Debian package of Falbok on a Debian 12 machine, installing what
 # is missing: build/package/falbok_<version>_<architecture>.deb
 set -euo pipefail

@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 The Falbok developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds Falbok on a Debian 12 desktop, installing what is missing, and
 # starts the game.
 set -euo pipefail

@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 The Falbok developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds Falbok and runs the whole test suite on a Debian 12 machine:
 # installs what is missing, then a release build that gives the benchmarks a
 # short smoke run, a build with AddressSanitizer and UndefinedBehaviorSanitizer

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // How long the game's hot paths take: one beat of a falling piece, one
 // landing beat that clears four rows, one hard drop and one key move.
 //

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The order in which piece kinds come: repeats, and the fixed cycle.
 #include "engine/game.h"
 

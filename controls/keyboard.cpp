@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Every key the game knows, in one handler. Modifiers are not consulted:
 // Shift+Left moves left just as Left does.
 #include "engine/game.h"

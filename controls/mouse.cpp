@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Mouse control: the piece follows the pointer's column, the right button
 // turns it and the left button drops it.
 #include "engine/game.h"

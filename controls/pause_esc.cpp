@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Pause is the fall timer switched off while the game is not over. Esc does
 // what the player bound it to: nothing, pause, minimise or close.
 #include "engine/game.h"

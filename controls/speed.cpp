@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Fall speed: the timer's interval itself, on the grid 50, 100, ..., 1000 ms.
 #include "engine/game.h"
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Writes the window icon as the PNG files a desktop looks for:
 // OUTDIR/<n>x<n>/apps/NAME.png for every icon size. Run at build time, so
 // the installed icons are always the very images the window shows.

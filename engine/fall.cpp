@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Gravity, landing, the hard drop and the removal of full rows.
 //
 // The falling piece is not stored as a shape: it is the set of cells whose

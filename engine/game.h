@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The game: its whole state and every procedure, in one object.
 //
 // Falbok is small and tightly knit: the beat calls into drawing and mouse

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Every named entry of the menu bar. The order here groups each family of
 // items so that the item for a value can be computed; the order in which the
 // entries appear on screen is the menu tree's business (window/menu_tree.h).

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Sideways moves and quarter turns of the falling piece. Every request is
 // tested first; a refused one changes and draws nothing. No wall kicks.
 #include "engine/game.h"

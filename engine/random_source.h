@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The game's random numbers: uniform in [0, 1), seeded from the clock.
 #pragma once
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The pieces: their cells in every orientation and the rotation steps
 // between orientations, all relative to the pivot cell P.
 #pragma once

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Start-up, shutdown and the beat of the fall timer.
 #include "engine/game.h"
 

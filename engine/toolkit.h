@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The port: everything the game asks of a windowing toolkit and of the
 // process, and nothing more. The game owns this interface; the Qt window and
 // the test fake implement it. All calls come from the one UI thread.

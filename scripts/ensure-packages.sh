@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 The Falbok developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs the Debian packages named as arguments, unless all are present.
 # Runs apt through sudo when not root. Usage: scripts/ensure-packages.sh PKG...
 set -euo pipefail

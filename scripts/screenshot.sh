@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 The Falbok developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Renews docs/screenshot.png, the picture in the README: the end-to-end test
 # plays a few pieces in the real window under Xvfb and saves what it shows.
 set -euo pipefail

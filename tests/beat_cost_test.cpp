@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What a beat or a sideways move costs in toolkit calls: only the cells the
 // piece left, entered or passed through are redrawn, each with exactly hide,
 // picture, show, and no other tile is touched.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A game one beat in, in the state a control test needs: a red T falls with
 // its pivot in cell 15 (cells 5, 14, 15, 16) and the preview shows an O.
 // Over: the stack already fills the entry cells, so that T found no room.

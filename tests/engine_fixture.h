@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A started game on the fake toolkit, with helpers to lay out the board by
 // hand and to read back what the game drew.
 #pragma once

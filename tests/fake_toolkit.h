@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A toolkit that records what the game asks of it, for tests.
 //
 // It keeps each tile's picture, visibility and geometry, every check mark,

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The game's standing rules, written out once and checked between events by
 // the long randomized runs: the one on the recording fake and the one through
 // the real window. Each check reads the game state and what the toolkit shows

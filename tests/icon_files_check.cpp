@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Checks the icon files of an installed tree against the icon's pixel rules:
 // DIR/<n>x<n>/apps/NAME.png for every icon size, opaque, at most 256
 // colours, every pixel as the rules draw it. Usage: icon_files_check DIR NAME

@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 The Falbok developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # What `cmake --install` and the Debian package put on a machine: the program
 # in bin/, a desktop entry that validates and starts it, the icon at every
 # size exactly as the window draws it, valid AppStream metadata, and package

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Tile size and layout, the background style and the colour set.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Mouse control: following the pointer's column, the buttons, and the switch.
 #include <gtest/gtest.h>
 

@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 The Falbok developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Started where no display can be opened, the game says so in one line on
 # standard error and exits with status 1: no abort, no core, no Qt dump.
 # Usage: no_display_test.sh path/to/falbok

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Pause and the Esc binding, the fall speed, and the order of piece kinds.
 #include <gtest/gtest.h>
 

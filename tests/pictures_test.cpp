@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The ten tile pictures and the window icon, checked pixel by pixel against
 // the colours and areas they are drawn from.
 #include <gtest/gtest.h>

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The pieces as the rules draw them, written out by hand apart from the
 // engine's own tables: the cells of every kind in every orientation and the
 // preview tiles that announce each kind.

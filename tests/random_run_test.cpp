@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A long seeded run of mixed events (beats, keys, mouse, menu commands, new
 // games) with the game's standing rules checked after every single event.
 //

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The one-copy lock: held, busy while held elsewhere, free again once the
 // holder is gone however it ended, and never in a place others can write.
 #include "window/single_copy.h"

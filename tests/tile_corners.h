@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Where the corner tiles of the board and the preview stand at each tile
 // size, worked out by hand from the layout rules: 5 pixels of margin, the
 // board's 10 columns, a gap of one tile, then the preview's 4 columns.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The tile grid: which tiles a redraw touches and how, the preview blanking,
 // hiding and showing, and the next-piece preview.
 #include <gtest/gtest.h>

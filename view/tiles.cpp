@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The 208 tile views: board cells 1..200, preview 201..208.
 #include "engine/game.h"
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Falbok: starts the one window and hands it to Qt's event loop.
 #include <QApplication>
 #include <QByteArray>

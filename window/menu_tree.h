@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The menu bar as data: one row per entry, in the order they appear.
 // The Qt window builds its menus from this table, and every command the
 // player can choose is bound here to the game procedure it runs.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The ten tile pictures and the window icon, drawn from their rules in plain
 // C++ so that they can be checked pixel by pixel without any toolkit. The Qt
 // side wraps each one in a pixmap once; tiles share those pixmaps.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // One copy of the game per user: a lock held on a file in the user's own
 // runtime directory. The kernel drops the lock when the process ends in any
 // way, so a copy that crashed or was killed never blocks the next start.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The least a Qt 6 Widgets program of the game's window shape costs: a main
 // window with one menu in its menu bar and an empty 265 by 370 client area.
 // run.sh compares the game's start-up time and memory with this program.

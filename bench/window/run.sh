@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 The Falbok developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # The window benchmark: start-up time and peak memory of the game against a
 # minimal Qt 6 window of the same shape, then the CPU the game uses while it
 # is paused and after the game is over. Everything runs on a private Xvfb.

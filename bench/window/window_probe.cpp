@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A small X11 helper for run.sh.
 //
 //   window_probe wait PID TIMEOUT_MS

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The real program on a real X server (Xvfb), driven by real key presses and
 // checked by reading its window back pixel by pixel. Every wait polls the
 // screen up to a deadline; nothing relies on a fixed sleep being long enough.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The real program where its surroundings misbehave: two copies started at
 // the same instant, a runtime directory that is missing or unfit for the
 // one-copy lock, and an X server that dies under the running game. Every

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The processes an end-to-end test starts — copies of the game, private X
 // servers — and the scratch directories they use. Every owner kills and reaps
 // its process when it goes out of scope, so a test that fails half-way

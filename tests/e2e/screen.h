@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Reading the game's picture back from a screenshot of its window: find the
 // client area below the menu bar, then sample the centre pixel of each of the
 // 208 tiles. The centre of every picture lies in a flat area (the face of a

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A connection to the X server the game runs on: finding its top-level
 // window, reading the window's pixels and pressing keys through XTest.
 // There is no window manager under Xvfb, so a top-level window is a direct

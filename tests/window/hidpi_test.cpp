@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The window on a screen of two device pixels per pixel: at tile size 18 a
 // tile covers 36 by 36 device pixels, so it must show its picture one to one.
 #include <QGuiApplication>

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A long soak of the real window: key presses, mouse moves and presses, menu
 // commands and fall-timer beats in a seeded random mix, each delivered
 // through Qt's own event delivery, with the game's rules and what the window

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The real Qt window, driven without a display: its menu bar, check marks,
 // tile layout, key and mouse delivery, pictures, timer and closing.
 #include <QAction>

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The Qt 6 side of the port: the game's one window. It owns the game, the
 // fall timer, the 208 tile views and the menu bar built from the menu table,
 // and turns Qt's events into calls of the game's handlers.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Qt keys to the game's key codes, which are Windows virtual-key codes.
 #pragma once
 

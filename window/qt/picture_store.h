@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The ten tile pictures as pixmaps, made once, and their copies scaled to the
 // tile size in device pixels, made once per size. Tiles only ever borrow them.
 #pragma once

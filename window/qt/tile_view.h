@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Falbok developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // One tile of the board or the preview: shows one of the ten pictures scaled
 // to its own size and reports the pointer to the window with its index.
 #pragma once
