@@ -9,7 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-scripts/ensure-packages.sh cmake make g++ qt6-base-dev dpkg-dev file
+scripts/ensure-packages.sh cmake make g++ qt6-base-dev libxkbcommon-dev dpkg-dev file
 
 cmake -S . -B build/package -DCMAKE_BUILD_TYPE=Release -DFALBOK_TESTS=OFF -DFALBOK_BENCH=OFF >/dev/null
 cmake --build build/package -j"$(nproc)"

@@ -674,36 +674,99 @@ TEST_F(EndToEnd, SecondCopyEndsAtOnceAndAKilledCopyDoesNotBlockTheNext)
                         [](const Tiles&, std::string&) { return Verdict::Accept; }));
 }
 
-TEST_F(EndToEnd, LetterKeysActOnTheRussianLayout)
+// The keys of A, D, W, S and P steer the game on every layout: on a layout
+// of Latin letters they are the keys that bear those letters (French has A
+// and W elsewhere than US English), on any other they are the keys that bear
+// them on a US keyboard.
+TEST_F(EndToEnd, LetterKeysActOnEveryLayout)
 {
-    // The physical keys of A and P, found while the Latin layout is in force.
-    const KeyCode keyA = x->KeyCodeOf(XK_a);
-    const KeyCode keyP = x->KeyCodeOf(XK_p);
-    ASSERT_NE(keyA, 0);
-    ASSERT_NE(keyP, 0);
-    // Switch the X server to the Russian layout before the game reads it;
-    // the keys then carry Ф and З.
-    ASSERT_EQ(std::system("setxkbmap ru"), 0) << "setxkbmap (package x11-xkb-utils) could not set the layout";
+    const std::vector<KeySym> letters{XK_a, XK_d, XK_w, XK_s, XK_p};
+    std::vector<KeyCode> usKeys;
+    for (KeySym letter : letters) {
+        usKeys.push_back(x->KeyCodeOf(letter));
+        ASSERT_NE(usKeys.back(), 0);
+    }
     struct RestoreLayout {
         ~RestoreLayout() { (void)!std::system("setxkbmap us"); }
     } restore;
 
-    GameProcess& game = Launch();
-    const Window window = WaitForWindow(game);
-    ASSERT_NE(window, 0u);
-    const auto first = WaitForFirstPiece(window);
-    ASSERT_TRUE(first);
+    for (const char* layout : {"ru", "ua", "gr", "il", "fr"}) {
+        SCOPED_TRACE(std::string("layout ") + layout);
+        ASSERT_EQ(std::system((std::string("setxkbmap ") + layout).c_str()), 0)
+            << "setxkbmap (package x11-xkb-utils) could not set the layout";
+        std::vector<KeyCode> keys = usKeys;
+        if (std::string(layout) == "fr") {
+            // A fresh connection reads the new layout's keys.
+            const std::unique_ptr<XSession> french = XSession::Open();
+            ASSERT_NE(french, nullptr);
+            for (std::size_t i = 0; i < letters.size(); ++i) {
+                keys[i] = french->KeyCodeOf(letters[i]);
+            }
+            EXPECT_NE(keys[0], usKeys[0]) << "the French layout should bear A elsewhere";
+        }
+        const KeyCode keyA = keys[0], keyD = keys[1], keyW = keys[2], keyS = keys[3], keyP = keys[4];
 
-    // Ф (the key of A) moves left.
-    ASSERT_TRUE(x->PressKeyCode(window, keyA));
-    const std::optional<Screen> moved = WaitForShift(window, first->first.tiles, -1, "Ф: the piece one column left");
-    ASSERT_TRUE(moved);
+        GameProcess& game = Launch();
+        const Window window = WaitForWindow(game);
+        ASSERT_NE(window, 0u);
+        const auto first = WaitForFirstPiece(window);
+        ASSERT_TRUE(first);
 
-    // З (the key of P) pauses: the board stands still.
-    ASSERT_TRUE(x->PressKeyCode(window, keyP));
-    const std::optional<Screen> still = WaitForStillness(window, 1500ms, "З: the board to stand still",
-                                                         [](const Tiles&, std::string&) { return Verdict::Wait; });
-    EXPECT_TRUE(still);
+        ASSERT_TRUE(x->PressKeyCode(window, keyA));
+        const std::optional<Screen> left = WaitForShift(window, first->first.tiles, -1, "A: one column left");
+        ASSERT_TRUE(left);
+        ASSERT_TRUE(x->PressKeyCode(window, keyD));
+        const std::optional<Screen> right = WaitForShift(window, left->tiles, 1, "D: one column right");
+        ASSERT_TRUE(right);
+
+        std::string why;
+        const std::optional<Piece> piece = LonePiece(right->tiles, why);
+        ASSERT_TRUE(piece) << why;
+        std::optional<Screen> turned = right;
+        if (first->second.piece.kind != 4) {  // the square looks the same turned
+            ASSERT_TRUE(x->PressKeyCode(window, keyW));
+            turned = WaitFor(window, kPictureLimit, "W: the piece turned", [&](const Tiles& tiles, std::string& reason) {
+                const std::optional<Piece> now = LonePiece(tiles, reason);
+                if (!now || now->colour != piece->colour) {
+                    reason = "the piece went or changed colour";
+                    return Verdict::Reject;
+                }
+                for (int rows = 0; rows <= 3; ++rows) {
+                    if (now->cells == Moved(piece->cells, rows, 0)) {
+                        return Verdict::Wait;
+                    }
+                }
+                return Verdict::Accept;
+            });
+            ASSERT_TRUE(turned);
+        }
+
+        // Four presses of S bring the piece four rows down at once; in the
+        // second allowed, the beats alone bring it three rows at most.
+        const std::optional<Piece> before = LonePiece(turned->tiles, why);
+        ASSERT_TRUE(before) << why;
+        for (int i = 0; i < 4; ++i) {
+            ASSERT_TRUE(x->PressKeyCode(window, keyS));
+        }
+        EXPECT_TRUE(WaitFor(window, 1s, "S: four rows down", [&](const Tiles& tiles, std::string& reason) {
+            const std::optional<Piece> now = LonePiece(tiles, reason);
+            if (!now) {
+                return Verdict::Reject;
+            }
+            for (int rows = 4; rows <= 8; ++rows) {
+                if (now->cells == Moved(before->cells, rows, 0)) {
+                    return Verdict::Accept;
+                }
+            }
+            return Verdict::Wait;
+        }));
+
+        ASSERT_TRUE(x->PressKeyCode(window, keyP));
+        EXPECT_TRUE(WaitForStillness(window, 1500ms, "P: the board to stand still",
+                                     [](const Tiles&, std::string&) { return Verdict::Wait; }));
+        game.Kill();
+        ASSERT_TRUE(WaitForNoWindow());
+    }
 }
 
 // The picture of a game in play shown in the README, taken from the real

@@ -13,6 +13,7 @@
 // FALBOK_SOAK_SEED=<seed> replays that run.
 #include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
@@ -77,6 +78,9 @@ struct KeyDef {
     Qt::KeyboardModifiers modifiers;
     char16_t text;  // 0 for none
     Role role;
+    // The physical key as the platform reports it (an XKB keycode): the
+    // Russian letters need it to be read as the Latin letters of their keys.
+    std::uint32_t keycode = 0;
 };
 
 constexpr Qt::KeyboardModifiers kNone = Qt::NoModifier;
@@ -85,19 +89,19 @@ constexpr Qt::KeyboardModifiers kNone = Qt::NoModifier;
 const std::array<KeyDef, 26> kTableKeys{{
     {Qt::Key_Left, kNone, 0, Role::Left},
     {Qt::Key_A, kNone, u'a', Role::Left},
-    {0x0424, kNone, u'ф', Role::Left},
+    {0x0424, kNone, u'ф', Role::Left, 38},
     {Qt::Key_Right, kNone, 0, Role::Right},
     {Qt::Key_D, kNone, u'd', Role::Right},
-    {0x0412, kNone, u'в', Role::Right},
+    {0x0412, kNone, u'в', Role::Right, 40},
     {Qt::Key_Up, kNone, 0, Role::Rotate},
     {Qt::Key_W, kNone, u'w', Role::Rotate},
-    {0x0426, kNone, u'ц', Role::Rotate},
+    {0x0426, kNone, u'ц', Role::Rotate, 25},
     {Qt::Key_Down, kNone, 0, Role::SoftDrop},
     {Qt::Key_S, kNone, u's', Role::SoftDrop},
-    {0x042B, kNone, u'ы', Role::SoftDrop},
+    {0x042B, kNone, u'ы', Role::SoftDrop, 39},
     {Qt::Key_Space, kNone, u' ', Role::Other},
     {Qt::Key_P, kNone, u'p', Role::Other},
-    {0x0417, kNone, u'з', Role::Other},
+    {0x0417, kNone, u'з', Role::Other, 33},
     {Qt::Key_Pause, kNone, 0, Role::Other},
     {Qt::Key_Escape, kNone, 0x1B, Role::Other},
     {Qt::Key_Plus, Qt::ShiftModifier, u'+', Role::Other},
@@ -705,6 +709,26 @@ private:
 
     // ---- Delivering, the way Qt delivers
 
+    // A press, its repeats and the release of a key the platform reports
+    // with its physical key.
+    void SendPhysicalKey(const KeyDef& key, const QString& text, int repeats)
+    {
+        const auto send = [&](QEvent::Type type, bool repeat) {
+            QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : window_.get();
+            QKeyEvent event(type, key.key, key.modifiers, key.keycode, 0, 0, text, repeat);
+            QApplication::sendEvent(target, &event);
+        };
+        send(QEvent::KeyPress, false);
+        for (int i = 0; i < repeats && ended_ == 0; ++i) {
+            send(QEvent::KeyRelease, true);
+            send(QEvent::KeyPress, true);
+            QCoreApplication::processEvents();
+        }
+        if (ended_ == 0) {
+            send(QEvent::KeyRelease, false);
+        }
+    }
+
     void Deliver(const Event& e)
     {
         QWindow* window = window_->windowHandle();
@@ -722,6 +746,12 @@ private:
         case Kind::Key: {
             const auto key = static_cast<Qt::Key>(e.key.key);
             const QString text = e.key.text != 0 ? QString(QChar(e.key.text)) : QString();
+            if (e.key.keycode != 0) {
+                // Qt Test's key events carry no physical key: these go
+                // straight to the widget with the keyboard focus.
+                SendPhysicalKey(e.key, text, e.repeats);
+                break;
+            }
             QTest::sendKeyEvent(QTest::Press, window, key, text, e.key.modifiers);
             // A held key repeats as the platform reports it; an ended
             // program takes no more keys.

@@ -179,7 +179,9 @@ void GameWindow::Start()
 
 void GameWindow::KeyPressed(const QKeyEvent& event)
 {
-    game_.Form_KeyDown(VirtualKeyCode(event.key(), event.modifiers()), ShiftState(event.modifiers()));
+    // On X11 and on Wayland the native scan code is the key's XKB keycode.
+    const KeyPress key{event.key(), event.modifiers(), event.nativeScanCode()};
+    game_.Form_KeyDown(keys_.VirtualKeyCode(key), ShiftState(event.modifiers()));
 }
 
 void GameWindow::TileMouseMoved(std::int16_t index) { game_.Img_MouseMove(index); }

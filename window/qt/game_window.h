@@ -20,6 +20,7 @@
 #include "engine/menu_items.h"
 #include "engine/random_source.h"
 #include "engine/toolkit.h"
+#include "window/qt/key_codes.h"
 
 class QAction;
 class QKeyEvent;
@@ -97,6 +98,7 @@ private:
     ProcessHooks hooks_;
     Game game_{*this};
     RandomSource random_;
+    KeyTranslator keys_;
     QTimer timer_;
     QWidget* client_ = nullptr;
     std::unique_ptr<PictureStore> pictures_;

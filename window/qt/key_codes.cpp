@@ -4,8 +4,11 @@
 
 #include "window/qt/key_codes.h"
 
-#include <array>
-#include <utility>
+#include <QChar>
+
+#include <xkbcommon/xkbcommon.h>
+
+#include <cstdarg>
 
 #include "engine/game.h"
 
@@ -13,27 +16,59 @@ namespace falbok::qt {
 
 namespace {
 
-// The Russian layout: each Cyrillic capital on a letter key and the Latin
-// letter of that key. Qt reports a Cyrillic letter key as the Unicode code
-// of its capital.
-constexpr std::array<std::pair<char16_t, char>, 26> kCyrillic{{
-    {u'Й', 'Q'}, {u'Ц', 'W'}, {u'У', 'E'}, {u'К', 'R'}, {u'Е', 'T'}, {u'Н', 'Y'}, {u'Г', 'U'}, {u'Ш', 'I'}, {u'Щ', 'O'},
-    {u'З', 'P'}, {u'Ф', 'A'}, {u'Ы', 'S'}, {u'В', 'D'}, {u'А', 'F'}, {u'П', 'G'}, {u'Р', 'H'}, {u'О', 'J'}, {u'Л', 'K'},
-    {u'Д', 'L'}, {u'Я', 'Z'}, {u'Ч', 'X'}, {u'С', 'C'}, {u'М', 'V'}, {u'И', 'B'}, {u'Т', 'N'}, {u'Ь', 'M'},
-}};
-
-}  // namespace
-
-std::int16_t VirtualKeyCode(int qtKey, Qt::KeyboardModifiers modifiers)
-{
-    if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) {
-        return static_cast<std::int16_t>(qtKey);  // Qt and Windows agree on letters
-    }
-    for (const auto& [letter, latin] : kCyrillic) {
-        if (qtKey == letter) {
-            return latin;
+// The US layout as the platform's keyboard library compiles it, made the
+// first time a key needs it: most players never press a letter of another
+// alphabet, and compiling a keymap costs milliseconds at start-up.
+class UsKeymap {
+public:
+    UsKeymap()
+    {
+        context_ = xkb_context_new(XKB_CONTEXT_NO_ENVIRONMENT_NAMES);
+        if (context_ == nullptr) {
+            return;
         }
+        // A missing keyboard description is no error of the game's: the
+        // letters then come from the layout in force alone, without a word.
+        xkb_context_set_log_fn(context_, [](xkb_context*, xkb_log_level, const char*, va_list) {});
+        const xkb_rule_names names{"evdev", "pc105", "us", "", ""};
+        keymap_ = xkb_keymap_new_from_names(context_, &names, XKB_KEYMAP_COMPILE_NO_FLAGS);
     }
+    ~UsKeymap()
+    {
+        xkb_keymap_unref(keymap_);
+        xkb_context_unref(context_);
+    }
+    UsKeymap(const UsKeymap&) = delete;
+    UsKeymap& operator=(const UsKeymap&) = delete;
+
+    char LetterOf(std::uint32_t keycode) const
+    {
+        if (keymap_ == nullptr) {
+            return 0;
+        }
+        const xkb_keysym_t* symbols = nullptr;
+        if (xkb_keymap_key_get_syms_by_level(keymap_, keycode, 0, 0, &symbols) != 1) {
+            return 0;
+        }
+        const xkb_keysym_t symbol = symbols[0];
+        return symbol >= XKB_KEY_a && symbol <= XKB_KEY_z ? static_cast<char>('A' + (symbol - XKB_KEY_a)) : 0;
+    }
+
+private:
+    xkb_context* context_ = nullptr;
+    xkb_keymap* keymap_ = nullptr;
+};
+
+bool IsLatinLetter(int qtKey) { return qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z; }
+
+// A letter of any alphabet, as Qt reports it: the Unicode code of the capital.
+bool IsLetter(int qtKey)
+{
+    return qtKey > 0 && qtKey <= 0x10FFFF && QChar::isLetter(static_cast<char32_t>(qtKey));
+}
+
+std::int16_t OtherKeyCode(int qtKey, Qt::KeyboardModifiers modifiers)
+{
     const bool keypad = modifiers.testFlag(Qt::KeypadModifier);
     switch (qtKey) {
     case Qt::Key_Escape:
@@ -65,6 +100,35 @@ std::int16_t VirtualKeyCode(int qtKey, Qt::KeyboardModifiers modifiers)
     default:
         return 0;  // a key the game has no use for
     }
+}
+
+}  // namespace
+
+char UsLetterOfKey(std::uint32_t xkbKeycode)
+{
+    if (xkbKeycode == 0) {
+        return 0;
+    }
+    static const UsKeymap us;
+    return us.LetterOf(xkbKeycode);
+}
+
+std::int16_t KeyTranslator::VirtualKeyCode(const KeyPress& key)
+{
+    if (IsLatinLetter(key.qtKey)) {
+        layout_ = Layout::Latin;
+        return static_cast<std::int16_t>(key.qtKey);  // Qt and Windows agree on Latin letters
+    }
+    if (IsLetter(key.qtKey)) {
+        layout_ = QChar::script(static_cast<char32_t>(key.qtKey)) == QChar::Script_Latin ? Layout::Latin
+                                                                                          : Layout::OtherAlphabet;
+        return UsLetterOfKey(key.xkbKeycode);  // 0 where the US key bears no letter either
+    }
+    const std::int16_t code = OtherKeyCode(key.qtKey, key.modifiers);
+    if (code != 0 || layout_ != Layout::OtherAlphabet) {
+        return code;
+    }
+    return UsLetterOfKey(key.xkbKeycode);
 }
 
 std::int16_t ShiftState(Qt::KeyboardModifiers modifiers)

@@ -11,12 +11,39 @@
 
 namespace falbok::qt {
 
-// The virtual-key code of a Qt key: letters and the keys the game knows;
-// 0 for any other key. Letters map by their place on the keyboard, so the
-// Cyrillic letters of the Russian layout give the codes of the Latin letters
-// on the same keys (Ц is W, Ф is A, Ы is S, В is D, З is P). The keypad's +
-// and - have codes of their own, told apart by the keypad modifier.
-std::int16_t VirtualKeyCode(int qtKey, Qt::KeyboardModifiers modifiers);
+// One key press as the window gets it.
+struct KeyPress {
+    int qtKey = 0;  // QKeyEvent::key(): the symbol in the layout in force
+    Qt::KeyboardModifiers modifiers;
+    // The physical key as an XKB keycode (the X11 and Wayland platforms
+    // report it as the native scan code); 0 where the platform has none.
+    std::uint32_t xkbKeycode = 0;
+};
+
+// Letter keys get the code of a letter as on Windows: a layout with Latin
+// letters gives the letter printed on the key (the A key of a French
+// keyboard is A); a layout with other letters gives the US letter of the
+// same physical key, so W A S D and P stay under the player's fingers on
+// Russian, Greek or Hebrew keyboards alike. The US letter comes from the
+// platform's own US keymap, not from tables per alphabet.
+class KeyTranslator {
+public:
+    // The virtual-key code of the key: letters and the keys the game knows;
+    // 0 for any other key. The keypad's + and - have codes of their own,
+    // told apart by the keypad modifier.
+    std::int16_t VirtualKeyCode(const KeyPress& key);
+
+private:
+    // What the last letter key said of the layout in force. A symbol that is
+    // no letter on a letter key (the apostrophe on the W key of the Hebrew
+    // layout, the comma on the M key of the French one) means the US letter
+    // only on a layout of another alphabet.
+    enum class Layout : std::uint8_t { Unknown, Latin, OtherAlphabet };
+    Layout layout_ = Layout::Unknown;
+};
+
+// The US letter ('A'..'Z') on the key with this XKB keycode, or 0.
+char UsLetterOfKey(std::uint32_t xkbKeycode);
 
 // The Shift, Ctrl and Alt state as the game's key handler takes it:
 // 1 Shift, 2 Ctrl, 4 Alt, added up.
