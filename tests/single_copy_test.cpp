@@ -3,7 +3,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The one-copy lock: held, busy while held elsewhere, free again once the
-// holder is gone however it ended, and never in a place others can write.
+// holder is gone however it ended, and never in a place others can write;
+// and the channel on which a second start asks the running copy to show
+// itself, which answers the one request and nothing else.
 #include "window/single_copy.h"
 
 #include <gtest/gtest.h>
@@ -11,9 +13,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
+#include <QLocalServer>
+#include <QLocalSocket>
+
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <future>
 #include <string>
+#include <vector>
 
 namespace falbok {
 namespace {
@@ -95,6 +105,111 @@ TEST_F(SingleCopyTest, DoubtfulPlacesLeaveTheCheckUndone)
     // A link to a directory in place of the directory itself is refused too.
     std::filesystem::create_directory_symlink(dir_, dir_ + "/alias");
     EXPECT_EQ(SingleCopyLock((dir_ + "/alias").c_str(), "falbok.lock").state(), State::Unchecked);
+}
+
+// ---- The channel beside the lock
+
+using namespace std::chrono_literals;
+
+class ShowRequestsTest : public SingleCopyTest {
+protected:
+    void SetUp() override
+    {
+        SingleCopyTest::SetUp();
+        if (QCoreApplication::instance() == nullptr) {
+            static int argc = 1;
+            static char name[] = "single_copy_tests";
+            static char* argv[] = {name, nullptr};
+            static QCoreApplication app(argc, argv);
+        }
+        path_ = dir_ + "/falbok.socket";
+    }
+
+    // Runs `client` on a thread of its own while this thread serves.
+    template <typename Client>
+    auto Serve(Client client)
+    {
+        std::future<decltype(client())> result = std::async(std::launch::async, client);
+        while (result.wait_for(1ms) != std::future_status::ready) {
+            QCoreApplication::processEvents();
+        }
+        return result.get();
+    }
+
+    std::string path_;
+};
+
+TEST_F(ShowRequestsTest, TheRunningCopyShowsItselfOnRequestAndIgnoresAnythingElse)
+{
+    // A socket file left behind by a killed copy does not stand in the way.
+    std::ofstream(path_) << "stale";
+    std::vector<QByteArray> shown;
+    ShowRequests requests(path_, [&](const QByteArray& token) { shown.push_back(token); });
+    ASSERT_TRUE(requests.Listening());
+
+    EXPECT_TRUE(Serve([&] { return AskToShow(path_, "", 2s); }));
+    EXPECT_TRUE(Serve([&] { return AskToShow(path_, "launcher-token_1", 2s); }));
+    EXPECT_EQ(shown, (std::vector<QByteArray>{"", "launcher-token_1"}));
+
+    // Stray, partial, malformed and oversized messages get no answer and
+    // show nothing.
+    const std::vector<QByteArray> junk{"hello\n", "sho",  "show\nshow\n", "show \n", "show a b\n",
+                                        "show \x01\n", QByteArray(1 << 20, 'x'), "SHOW\n"};
+    for (const QByteArray& message : junk) {
+        const QByteArray answer = Serve([&] {
+            QLocalSocket socket;
+            socket.connectToServer(QString::fromStdString(path_));
+            if (!socket.waitForConnected(1000)) {
+                return QByteArray("no connection");
+            }
+            socket.write(message);
+            socket.waitForBytesWritten(500);
+            socket.waitForReadyRead(300);
+            return socket.readAll();
+        });
+        EXPECT_EQ(answer, QByteArray()) << "after " << message.left(20).toStdString();
+    }
+    EXPECT_EQ(shown.size(), 2u);
+    EXPECT_TRUE(Serve([&] { return AskToShow(path_, "", 2s); })) << "the channel should still serve";
+}
+
+TEST_F(ShowRequestsTest, ASecondStartGivesUpOnACopyThatDoesNotAnswer)
+{
+    // Nobody listens on a socket file left by a killed copy.
+    std::ofstream(path_) << "stale";
+    EXPECT_FALSE(AskToShow(path_, "", 1s));
+    std::filesystem::remove(path_);
+
+    // A hung copy: it listens, but its thread never comes round to answer.
+    QLocalServer hung;
+    ASSERT_TRUE(hung.listen(QString::fromStdString(path_)));
+    std::future<bool> asked = std::async(std::launch::async, [&] { return AskToShow(path_, "", 300ms); });
+    ASSERT_EQ(asked.wait_for(5s), std::future_status::ready);
+    EXPECT_FALSE(asked.get());
+}
+
+TEST_F(ShowRequestsTest, WithoutASessionRuntimeDirectoryTheLockLivesInQtsPrivateFolder)
+{
+    const char* session = std::getenv("XDG_RUNTIME_DIR");
+    const std::string saved = session != nullptr ? session : "";
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string savedTmp = tmp != nullptr ? tmp : "";
+    ::unsetenv("XDG_RUNTIME_DIR");
+    ::setenv("TMPDIR", dir_.c_str(), 1);
+    const std::string directory = LockDirectory();
+    ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+    if (session == nullptr) {
+        ::unsetenv("XDG_RUNTIME_DIR");
+    }
+    ::setenv("TMPDIR", savedTmp.c_str(), 1);
+    if (tmp == nullptr) {
+        ::unsetenv("TMPDIR");
+    }
+    ASSERT_EQ(directory.rfind(dir_ + "/runtime-", 0), 0u) << directory;
+    struct stat info {};
+    ASSERT_EQ(::stat(directory.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(SingleCopyLock(directory.c_str(), "falbok.lock").state(), State::Held);
 }
 
 }  // namespace

@@ -9,7 +9,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <chrono>
 #include <optional>
+#include <string>
 
 #include "window/qt/game_window.h"
 #include "window/single_copy.h"
@@ -58,15 +60,32 @@ int main(int argc, char* argv[])
     // than running exit handlers and destructors while Qt's threads still run.
     ::on_exit([](int status, void*) { EndAtOnce(status); }, nullptr);
 
+    // A second start asks the running copy to show itself, then ends.
+    using namespace std::chrono_literals;
+    falbok::qt::GameWindow* running = nullptr;
     std::optional<falbok::SingleCopyLock> lock;
+    std::optional<falbok::ShowRequests> requests;
     falbok::qt::ProcessHooks hooks{
-        [&lock] {
-            lock.emplace(std::getenv("XDG_RUNTIME_DIR"), "falbok.lock");
-            return lock->state() == falbok::SingleCopyLock::State::Busy;
+        [&] {
+            const std::string directory = falbok::LockDirectory();
+            lock.emplace(directory.c_str(), "falbok.lock");
+            const std::string channel = directory + "/falbok.socket";
+            switch (lock->state()) {
+            case falbok::SingleCopyLock::State::Busy:
+                falbok::AskToShow(channel, qgetenv("XDG_ACTIVATION_TOKEN"), 1s);
+                return true;
+            case falbok::SingleCopyLock::State::Held:
+                requests.emplace(channel, [&running](const QByteArray& token) { running->BringToFront(token); });
+                return false;
+            case falbok::SingleCopyLock::State::Unchecked:
+                return false;
+            }
+            return false;
         },
         [] { EndAtOnce(0); },
     };
     falbok::qt::GameWindow window(std::move(hooks));
+    running = &window;
     window.Start();
     return QApplication::exec();
 }

@@ -8,7 +8,10 @@
 // test runs its own Xvfb, which it may kill without disturbing anyone else.
 #include <gtest/gtest.h>
 
+#include <pwd.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -254,6 +257,107 @@ TEST_F(TwoCopies, StartedAtTheSameInstantOnlyOneShowsAWindow)
     }
 }
 
+TEST_F(TwoCopies, WithoutASessionRuntimeDirectoryOnlyOneRunsToo)
+{
+    Command command = GameCommand("");
+    command.environment.Unset("XDG_RUNTIME_DIR").Set("TMPDIR", work_.path());
+    Process& first = Start(command);
+    const Window window = WaitForWindow(first);
+    ASSERT_NE(window, 0u);
+    Process& second = Start(command);
+    const std::optional<int> status = second.WaitForExit(kStartLimit);
+    ASSERT_TRUE(status) << "a second copy without XDG_RUNTIME_DIR runs on";
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "the second copy " << DescribeStatus(*status);
+    EXPECT_EQ(x_->WindowsTitled(kTitle), std::vector<Window>{window});
+}
+
+// ---- A second start brings the running game back
+
+class SecondStart : public OwnXServer {
+protected:
+    void SetUp() override
+    {
+        OwnXServer::SetUp();
+        ASSERT_FALSE(HasFatalFailure());
+        Command command;
+        command.argv = {OPENBOX_BINARY};
+        command.environment.Set("DISPLAY", server_->display());
+        windowManager_.emplace(command);
+        const Clock::time_point deadline = Clock::now() + kStartLimit;
+        while (!x_->HasWindowManager() && Clock::now() < deadline) {
+            std::this_thread::sleep_for(10ms);
+        }
+        ASSERT_TRUE(x_->HasWindowManager()) << OPENBOX_BINARY << " did not take over the display";
+    }
+
+    bool WaitForViewable(Window window, bool viewable)
+    {
+        const Clock::time_point deadline = Clock::now() + 5s;
+        while (x_->Viewable(window) != viewable) {
+            if (Clock::now() >= deadline) {
+                return false;
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+        return true;
+    }
+
+    // Starts another copy, which must end by itself with status 0.
+    void StartAgainAndExpectItToEnd(Process& first)
+    {
+        Process& second = Start(GameCommand(runtime_));
+        const std::optional<int> status = second.WaitForExit(kStartLimit);
+        ASSERT_TRUE(status) << "the second start runs on";
+        EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0)
+            << "the second start " << DescribeStatus(*status) << "; stderr:\n"
+            << ErrorsOf(second);
+        EXPECT_TRUE(first.Running());
+    }
+
+    std::string runtime_;
+
+private:
+    std::optional<Process> windowManager_;
+};
+
+TEST_F(SecondStart, BringsTheMinimisedGameBackPausedAndActive)
+{
+    runtime_ = PrivateRuntime();
+    Process& game = Start(GameCommand(runtime_));
+    const Window window = WaitForWindow(game);
+    ASSERT_NE(window, 0u);
+    ASSERT_TRUE(WaitForPlay(window));
+
+    // "Настройки" → "ESC" → "Свернуть" with the keyboard, from the open
+    // first menu at the left of the menu bar.
+    const std::optional<Decoded> seen = Look(window);
+    ASSERT_TRUE(seen && seen->tiles);
+    x_->Click(window, 15, seen->clientTop / 2);
+    for (KeySym key : {XK_Right, XK_Down, XK_Right, XK_Down, XK_Down, XK_Return}) {
+        std::this_thread::sleep_for(50ms);  // each menu opens before the next key
+        ASSERT_TRUE(x_->PressKey(window, key));
+    }
+    ASSERT_TRUE(WaitForViewable(window, true));
+    ASSERT_TRUE(x_->PressKey(window, XK_Escape));
+    ASSERT_TRUE(WaitForViewable(window, false)) << "Esc did not minimise the window";
+
+    StartAgainAndExpectItToEnd(game);
+    EXPECT_TRUE(WaitForViewable(window, true)) << "the game stays minimised";
+    const Clock::time_point deadline = Clock::now() + 5s;
+    while (x_->ActiveWindow() != window && Clock::now() < deadline) {
+        std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_EQ(x_->ActiveWindow(), window) << "the game's window is not the active one";
+    EXPECT_EQ(x_->WindowsTitled(kTitle), std::vector<Window>{window});
+    EXPECT_TRUE(WaitForStillBoard(window, 1200ms)) << "the game should still be paused";
+
+    // A copy that hangs gets no answer in, and the next start ends anyway.
+    ASSERT_EQ(kill(game.pid(), SIGSTOP), 0);
+    StartAgainAndExpectItToEnd(game);
+    ASSERT_EQ(kill(game.pid(), SIGCONT), 0);
+    EXPECT_TRUE(game.Running());
+}
+
 // ---- A runtime directory that cannot hold the lock
 
 // Where XDG_RUNTIME_DIR points, made inside the scratch directory `work`.
@@ -268,11 +372,33 @@ bool MakeDirectory(const std::string& path, mode_t mode)
     return mkdir(path.c_str(), 0700) == 0 && chmod(path.c_str(), mode) == 0;
 }
 
+// The folder Qt makes for this user under the temporary directory `tmp`
+// when the session names no runtime directory.
+std::string QtsRuntimeFolder(const std::string& tmp)
+{
+    const passwd* user = getpwuid(geteuid());
+    return tmp + "/runtime-" + (user != nullptr ? user->pw_name : std::to_string(geteuid()));
+}
+
 const RuntimeCase kRuntimeCases[] = {
+    // Where the session sets none, Qt's private folder under the temporary
+    // directory holds the lock (two copies there: TwoCopies below).
     {"Unset",
-     [](Command& command, const std::string&) {
-         command.environment.Unset("XDG_RUNTIME_DIR");
+     [](Command& command, const std::string& work) {
+         command.environment.Unset("XDG_RUNTIME_DIR").Set("TMPDIR", work);
          return true;
+     }},
+    // Qt's folder is a link somewhere else: no safe place, so no check.
+    {"UnsetAndQtsFolderIsALink",
+     [](Command& command, const std::string& work) {
+         command.environment.Unset("XDG_RUNTIME_DIR").Set("TMPDIR", work);
+         return MakeDirectory(work + "/elsewhere", 0700) &&
+                symlink((work + "/elsewhere").c_str(), QtsRuntimeFolder(work).c_str()) == 0;
+     }},
+    {"UnsetAndQtsFolderIsWorldWritable",
+     [](Command& command, const std::string& work) {
+         command.environment.Unset("XDG_RUNTIME_DIR").Set("TMPDIR", work);
+         return MakeDirectory(QtsRuntimeFolder(work), 01777);
      }},
     // Qt makes a missing runtime directory at start-up, mode 0700, so the
     // lock finds a fit place after all.

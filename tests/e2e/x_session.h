@@ -4,8 +4,8 @@
 
 // A connection to the X server the game runs on: finding its top-level
 // window, reading the window's pixels and pressing keys through XTest.
-// There is no window manager under Xvfb, so a top-level window is a direct
-// child of the root window and gets the keyboard only when given the focus.
+// Without a window manager a top-level window is a direct child of the root
+// window and gets the keyboard only when given the focus.
 #pragma once
 
 #include <X11/Xatom.h>
@@ -59,28 +59,31 @@ public:
         return TopLevelWindows([&](Window window) { return Pid(window) == pid && Viewable(window); });
     }
 
-    // The children of the root window that `wanted` accepts.
+    // The top-level windows that `wanted` accepts: children of the root
+    // window, and under a window manager the children of its frames.
     template <typename Predicate>
     std::vector<Window> TopLevelWindows(Predicate wanted)
     {
         std::vector<Window> found;
-        Window rootReturn = 0;
-        Window parent = 0;
-        Window* children = nullptr;
-        unsigned int count = 0;
-        if (XQueryTree(display_, DefaultRootWindow(display_), &rootReturn, &parent, &children, &count) == 0) {
-            return found;
-        }
-        for (unsigned int i = 0; i < count; ++i) {
-            if (wanted(children[i])) {
-                found.push_back(children[i]);
+        for (Window child : Children(DefaultRootWindow(display_))) {
+            if (wanted(child)) {
+                found.push_back(child);
+                continue;
             }
-        }
-        if (children != nullptr) {
-            XFree(children);
+            for (Window framed : Children(child)) {
+                if (wanted(framed)) {
+                    found.push_back(framed);
+                }
+            }
         }
         return found;
     }
+
+    // The window the window manager calls active (_NET_ACTIVE_WINDOW).
+    Window ActiveWindow() { return WindowProperty(DefaultRootWindow(display_), "_NET_ACTIVE_WINDOW"); }
+
+    // A window manager has announced itself (_NET_SUPPORTING_WM_CHECK).
+    bool HasWindowManager() { return WindowProperty(DefaultRootWindow(display_), "_NET_SUPPORTING_WM_CHECK") != 0; }
 
     // The title as _NET_WM_NAME (UTF-8) gives it, else WM_NAME.
     std::string Title(Window window)
@@ -212,6 +215,41 @@ private:
     }
 
     static int IgnoreError(Display*, XErrorEvent*) { return 0; }
+
+    std::vector<Window> Children(Window parent)
+    {
+        std::vector<Window> children;
+        Window root = 0;
+        Window grandparent = 0;
+        Window* list = nullptr;
+        unsigned int count = 0;
+        if (XQueryTree(display_, parent, &root, &grandparent, &list, &count) != 0) {
+            children.assign(list, list + count);
+        }
+        if (list != nullptr) {
+            XFree(list);
+        }
+        return children;
+    }
+
+    Window WindowProperty(Window window, const char* name)
+    {
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0;
+        unsigned long after = 0;
+        unsigned char* data = nullptr;
+        Window value = 0;
+        if (XGetWindowProperty(display_, window, Intern(name), 0, 1, False, XA_WINDOW, &type, &format, &items, &after,
+                               &data) == Success &&
+            data != nullptr && format == 32 && items == 1) {
+            value = static_cast<Window>(*reinterpret_cast<unsigned long*>(data));
+        }
+        if (data != nullptr) {
+            XFree(data);
+        }
+        return value;
+    }
 
     Atom Intern(const char* name) { return XInternAtom(display_, name, False); }
 

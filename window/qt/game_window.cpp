@@ -177,6 +177,20 @@ void GameWindow::Start()
     activateWindow();
 }
 
+void GameWindow::BringToFront(const QByteArray& activationToken)
+{
+    if (ending_ || !isVisible()) {
+        return;
+    }
+    if (!activationToken.isEmpty()) {
+        // Qt's Wayland platform activates with the token it finds here.
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken);
+    }
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    raise();
+    activateWindow();
+}
+
 void GameWindow::KeyPressed(const QKeyEvent& event)
 {
     // On X11 and on Wayland the native scan code is the key's XKB keycode.

@@ -60,6 +60,11 @@ public:
     // unless start-up ended the program.
     void Start();
 
+    // Restores, raises and activates the window for a second start of the
+    // game, passing on the token its launcher gave it where the platform
+    // wants one for activation. The game itself is left as it is.
+    void BringToFront(const QByteArray& activationToken);
+
     // Every key press of the window arrives here, whichever widget had it.
     void KeyPressed(const QKeyEvent& event);
     // Tile views report the pointer here.
