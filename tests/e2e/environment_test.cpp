@@ -329,14 +329,35 @@ TEST_F(SecondStart, BringsTheMinimisedGameBackPausedAndActive)
     ASSERT_TRUE(WaitForPlay(window));
 
     // "Настройки" → "ESC" → "Свернуть" with the keyboard, from the open
-    // first menu at the left of the menu bar.
+    // first menu at the left of the menu bar. A key must wait for the menu
+    // it is meant for: before that it goes to the game.
     const std::optional<Decoded> seen = Look(window);
     ASSERT_TRUE(seen && seen->tiles);
+    const auto menus = [&] {
+        std::vector<Window> open = x_->ViewableWindowsOf(game.pid());
+        std::erase(open, window);
+        return open;
+    };
+    const auto waitForMenus = [&](const std::function<bool(const std::vector<Window>&)>& ready) {
+        const Clock::time_point deadline = Clock::now() + 5s;
+        while (!ready(menus()) && Clock::now() < deadline) {
+            std::this_thread::sleep_for(10ms);
+        }
+        return ready(menus());
+    };
     x_->Click(window, 15, seen->clientTop / 2);
-    for (KeySym key : {XK_Right, XK_Down, XK_Right, XK_Down, XK_Down, XK_Return}) {
-        std::this_thread::sleep_for(50ms);  // each menu opens before the next key
+    ASSERT_TRUE(waitForMenus([](const auto& open) { return open.size() == 1; })) << "the first menu did not open";
+    const std::vector<Window> gameMenu = menus();
+    ASSERT_TRUE(x_->PressKey(window, XK_Right));
+    ASSERT_TRUE(waitForMenus([&](const auto& open) { return open.size() == 1 && open != gameMenu; }))
+        << "the settings menu did not open";
+    ASSERT_TRUE(x_->PressKey(window, XK_Down));
+    ASSERT_TRUE(x_->PressKey(window, XK_Right));
+    ASSERT_TRUE(waitForMenus([](const auto& open) { return open.size() == 2; })) << "the ESC submenu did not open";
+    for (KeySym key : {XK_Down, XK_Down, XK_Return}) {
         ASSERT_TRUE(x_->PressKey(window, key));
     }
+    ASSERT_TRUE(waitForMenus([](const auto& open) { return open.empty(); })) << "the menus stay open";
     ASSERT_TRUE(WaitForViewable(window, true));
     ASSERT_TRUE(x_->PressKey(window, XK_Escape));
     ASSERT_TRUE(WaitForViewable(window, false)) << "Esc did not minimise the window";
