@@ -5,7 +5,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 
 # What `cmake --install` and the Debian package put on a machine: the program
-# in bin/, a desktop entry that validates and starts it, the icon at every
+# in bin/ or, in the package, in /usr/games, a desktop entry that validates and starts it, the icon at every
 # size exactly as the window draws it, valid AppStream metadata, and package
 # dependencies that come from the program's real library needs.
 # Usage: install_test.sh BUILD_DIR ICON_CHECK
@@ -22,12 +22,14 @@ fail() {
     failed=1
 }
 
-# The tree under PREFIX holds everything a desktop needs.
+# The tree under PREFIX holds everything a desktop needs, the program in
+# PROGRAM_DIR and in no other folder.
 check_tree() {
-    local what=$1 prefix=$2
+    local what=$1 prefix=$2 programDir=$3
     local desktop=$prefix/share/applications/$appId.desktop
     local metainfo=$prefix/share/metainfo/$appId.metainfo.xml
-    [ -x "$prefix/bin/falbok" ] || fail "$what: bin/falbok missing or not executable"
+    [ -x "$prefix/$programDir/falbok" ] || fail "$what: $programDir/falbok missing or not executable"
+    [ "$(find "$prefix" -name falbok -type f | wc -l)" = 1 ] || fail "$what: more than one program"
     desktop-file-validate "$desktop" || fail "$what: desktop entry does not validate"
     appstreamcli validate --no-net "$metainfo" >"$work/appstream.log" 2>&1 ||
         { cat "$work/appstream.log"; fail "$what: AppStream metadata does not validate"; }
@@ -48,7 +50,7 @@ check_tree() {
 
 echo "== cmake --install"
 cmake --install "$build" --prefix "$work/prefix" >/dev/null || fail "cmake --install failed"
-check_tree "installed tree" "$work/prefix"
+check_tree "installed tree" "$work/prefix" bin
 
 echo "== Debian package"
 if ! cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package" >"$work/cpack.log" 2>&1; then
@@ -57,14 +59,14 @@ if ! cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package" >"$work
 else
     deb=$(ls "$work"/package/*.deb)
     dpkg-deb -x "$deb" "$work/root" || fail "the package does not unpack"
-    check_tree "package" "$work/root/usr"
+    check_tree "package" "$work/root/usr" games
     depends=$(dpkg-deb -f "$deb" Depends)
     echo "Depends: $depends"
     names=" $(echo "$depends" | sed 's/([^)]*)//g; s/,/ /g') "
     # Each library the program asks for by name, by the Debian package that
     # holds it (with merged /usr, dpkg knows a file by one of two paths).
-    for needed in $(objdump -p "$work/root/usr/bin/falbok" | awk '$1 == "NEEDED" {print $2}'); do
-        path=$(ldd "$work/root/usr/bin/falbok" | awk -v lib="$needed" '$1 == lib {print $3}')
+    for needed in $(objdump -p "$work/root/usr/games/falbok" | awk '$1 == "NEEDED" {print $2}'); do
+        path=$(ldd "$work/root/usr/games/falbok" | awk -v lib="$needed" '$1 == lib {print $3}')
         owner=$({ dpkg -S "$path" || dpkg -S "/usr${path#/usr}" || dpkg -S "${path#/usr}"; } 2>/dev/null | head -1 | cut -d: -f1)
         case $owner in
         libasan* | libubsan*) continue ;; # sanitizer runtimes of a test build
@@ -81,9 +83,10 @@ else
         dpkg-query -W "$package" >/dev/null 2>&1 || apt-cache show "$package" >/dev/null 2>&1 ||
             fail "dependency '$package' is not a known package"
     done
-    if ldd "$work/root/usr/bin/falbok" | grep -q 'not found'; then
+    if ldd "$work/root/usr/games/falbok" | grep -q 'not found'; then
         fail "the packaged program misses libraries"
     fi
+    [[ " $(dpkg-deb -f "$deb" Recommends) " == *" qt6-wayland "* ]] || fail "qt6-wayland is not recommended"
 fi
 
 exit $failed
