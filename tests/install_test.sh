@@ -5,13 +5,16 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 
 # What `cmake --install` and the Debian package put on a machine: the program
-# in bin/ or, in the package, in /usr/games, a desktop entry that validates and starts it, the icon at every
-# size exactly as the window draws it, valid AppStream metadata, and package
-# dependencies that come from the program's real library needs.
-# Usage: install_test.sh BUILD_DIR ICON_CHECK
+# in bin/ or, in the package, in /usr/games, a desktop entry that validates
+# and starts it, the icon at every size exactly as the window draws it, valid
+# AppStream metadata, a clean manual page, and package dependencies that come
+# from the program's real library needs. The package passes lintian and
+# agrees with NEWS and the REUSE data.
+# Usage: install_test.sh SOURCE_DIR BUILD_DIR ICON_CHECK
 set -uo pipefail
-build=$1
-iconCheck=$2
+source=$1
+build=$2
+iconCheck=$3
 appId=org.falbok.Falbok
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -28,8 +31,12 @@ check_tree() {
     local what=$1 prefix=$2 programDir=$3
     local desktop=$prefix/share/applications/$appId.desktop
     local metainfo=$prefix/share/metainfo/$appId.metainfo.xml
+    local manual=$prefix/share/man/man6/falbok.6.gz
     [ -x "$prefix/$programDir/falbok" ] || fail "$what: $programDir/falbok missing or not executable"
     [ "$(find "$prefix" -name falbok -type f | wc -l)" = 1 ] || fail "$what: more than one program"
+    # As lintian reads it; groff's complaints come on standard error.
+    LC_ALL=C.UTF-8 man --warnings -E UTF-8 -l -Tutf8 -Z "$manual" 2>&1 >/dev/null | grep . &&
+        fail "$what: the manual page does not read cleanly"
     desktop-file-validate "$desktop" || fail "$what: desktop entry does not validate"
     appstreamcli validate --no-net "$metainfo" >"$work/appstream.log" 2>&1 ||
         { cat "$work/appstream.log"; fail "$what: AppStream metadata does not validate"; }
@@ -87,6 +94,34 @@ else
         fail "the packaged program misses libraries"
     fi
     [[ " $(dpkg-deb -f "$deb" Recommends) " == *" qt6-wayland "* ]] || fail "qt6-wayland is not recommended"
+
+    lintian --fail-on error,warning "$deb" 2>/dev/null || fail "lintian finds faults in the package"
+
+    # One version everywhere: CMake's, which the package has, and NEWS's.
+    versions=$(
+        dpkg-deb -f "$deb" Version
+        awk -v want=version -f "$source/dist/news.awk" "$source/NEWS"
+        zcat "$work/root/usr/share/doc/falbok/changelog.gz" | sed -n '1s/^falbok (\(.*\)).*/\1/p'
+        grep -m1 -o '<release version="[^"]*"' "$work/root/usr/share/metainfo/$appId.metainfo.xml" | cut -d'"' -f2
+        zcat "$work/root/usr/share/man/man6/falbok.6.gz" | sed -n 's/^\.TH .*"Falbok \([^"]*\)".*/\1/p'
+    )
+    echo "Versions (package, NEWS, changelog, AppStream, manual):" $versions
+    [ "$(echo "$versions" | sort -u | wc -l)" = 1 ] && [ "$(echo "$versions" | wc -l)" = 5 ] ||
+        fail "the versions disagree"
+
+    # The copyright file says what the REUSE data says: the same project,
+    # contact and holders, and exactly the licences in LICENSES/, each with
+    # its own paragraph.
+    copyright=$work/root/usr/share/doc/falbok/copyright
+    facts='^(Upstream-Name|Upstream-Contact|Copyright):'
+    diff <(grep -E "$facts" "$source/.reuse/dep5" | sort -u) <(grep -E "$facts" "$copyright" | sort -u) ||
+        fail "the copyright file and .reuse/dep5 disagree"
+    licences=$(cd "$source/LICENSES" && ls | sed 's/\.txt$//')
+    inFiles=$(awk 'BEGIN { RS = "" } /^Files:/ { for (i = 1; i < NF; i++) if ($i == "License:") print $(i + 1) }' \
+        "$copyright" | sort -u)
+    withText=$(awk 'BEGIN { RS = "" } /^License:/ { print $2 }' "$copyright" | sort)
+    [ "$inFiles" = "$licences" ] && [ "$withText" = "$licences" ] ||
+        fail "licences: LICENSES/ has" $licences "; files under" $inFiles "; texts for" $withText
 fi
 
 exit $failed
