@@ -8,17 +8,22 @@
 # in bin/ or, in the package, in /usr/games, a desktop entry that validates
 # and starts it, the icon at every size exactly as the window draws it, valid
 # AppStream metadata, a clean manual page, and package dependencies that come
-# from the program's real library needs. The package passes lintian and
-# agrees with NEWS and the REUSE data.
-# Usage: install_test.sh SOURCE_DIR BUILD_DIR ICON_CHECK
+# from the program's real library needs. The package passes lintian, agrees
+# with NEWS and the REUSE data, and comes out the same when packed again.
+# Usage: install_test.sh SOURCE_DIR BUILD_DIR ICON_CHECK MAKE_ICONS
 set -uo pipefail
 source=$1
 build=$2
 iconCheck=$3
+makeIcons=$4
 appId=org.falbok.Falbok
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=0
+# As package.sh does; the date of the newest release keeps the test's own
+# packages from depending on the clock.
+SOURCE_DATE_EPOCH=$(awk -v want=epoch -f "$source/dist/news.awk" "$source/NEWS") || exit 1
+export SOURCE_DATE_EPOCH
 
 fail() {
     echo "FAIL: $*"
@@ -122,6 +127,21 @@ else
     withText=$(awk 'BEGIN { RS = "" } /^License:/ { print $2 }' "$copyright" | sort)
     [ "$inFiles" = "$licences" ] && [ "$withText" = "$licences" ] ||
         fail "licences: LICENSES/ has" $licences "; files under" $inFiles "; texts for" $withText
+
+    echo "== the package again, later, elsewhere, under another umask"
+    # Nothing of the clock, the folder or the umask gets into the package
+    # (only the rights of the archive's members follow the umask, which
+    # package.sh sets); neither path gets into any file but a test build's
+    # program, whose sanitizer and assertion messages name its sources.
+    (umask 002 && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/again" >/dev/null 2>&1)
+    for member in debian-binary control.tar.gz data.tar.gz; do
+        cmp <(ar p "$deb" $member) <(ar p "$work/again/$(basename "$deb")" $member) ||
+            fail "$member differs from one build to the next"
+    done
+    grep -rlF -e "$source" -e "$build" -e "$work" "$work/root" | grep -v '/games/falbok$' &&
+        fail "packaged files hold build paths"
+    "$makeIcons" "$work/icons" "$appId" && diff -r "$build/dist/icons" "$work/icons" ||
+        fail "the icon files differ from one writing to the next"
 fi
 
 exit $failed
