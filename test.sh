@@ -14,7 +14,7 @@ cd "$(dirname "$0")"
 
 scripts/ensure-packages.sh cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev \
     qt6-base-dev libxkbcommon-dev fonts-dejavu-core xvfb xauth xdotool x11-xkb-utils libx11-dev libxtst-dev \
-    desktop-file-utils appstream dpkg-dev file openbox
+    desktop-file-utils appstream dpkg-dev file openbox lintian reuse
 
 jobs=$(nproc)
 configure_and_build() {
