@@ -56,7 +56,8 @@ public:
     const QTimer& fallTimer() const { return timer_; }
 
     // Runs the game's start-up, then shows the window centred on its screen
-    // unless start-up ended the program.
+    // (where the compositor puts it, on Wayland) unless start-up ended the
+    // program.
     void Start();
 
     // Every key press of the window arrives here, whichever widget had it.
