@@ -9,7 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-scripts/ensure-packages.sh cmake make g++ qt6-base-dev libxkbcommon-dev
+scripts/ensure-packages.sh cmake make g++ qt6-base-dev libxkbcommon-dev qt6-wayland
 
 cmake -S . -B build/play -DCMAKE_BUILD_TYPE=Release -DFALBOK_TESTS=OFF -DFALBOK_BENCH=OFF >/dev/null
 cmake --build build/play -j"$(nproc)" --target falbok

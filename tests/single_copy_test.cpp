@@ -153,8 +153,8 @@ TEST_F(ShowRequestsTest, TheRunningCopyShowsItselfOnRequestAndIgnoresAnythingEls
 
     // Stray, partial, malformed and oversized messages get no answer and
     // show nothing.
-    const std::vector<QByteArray> junk{"hello\n", "sho",  "show\nshow\n", "show \n", "show a b\n",
-                                        "show \x01\n", QByteArray(1 << 20, 'x'), "SHOW\n"};
+    const std::vector<QByteArray> junk{"hello\n",    "sho",         "show\nshow\n",           "show \n",
+                                       "show a b\n", "show \x01\n", QByteArray(1 << 20, 'x'), "SHOW\n"};
     for (const QByteArray& message : junk) {
         const QByteArray answer = Serve([&] {
             QLocalSocket socket;

@@ -68,7 +68,8 @@ std::string LockDirectory()
         return session;
     }
     // Qt says where it falls back to on the terminal at start-up already.
-    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     const QString fallback = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     qInstallMessageHandler(previous);
     return fallback.toStdString();

@@ -203,6 +203,7 @@ using Judge = std::function<Verdict(const Tiles&, std::string& why)>;
 struct Screen {
     Snapshot shot;
     int clientTop = 0;
+    int clientLeft = 0;  // beyond 0 inside a compositor's output
     Tiles tiles;
 };
 
@@ -239,10 +240,13 @@ protected:
         EXPECT_TRUE(WaitForNoWindow()) << "the game's window stays after its process was killed";
     }
 
-    GameProcess& Launch()
+    GameProcess& Launch() { return Launch(falbok::e2e::GameCommand(FALBOK_BINARY, runtimeDir.path())); }
+
+    GameProcess& Launch(Command command)
     {
-        Command command = falbok::e2e::GameCommand(FALBOK_BINARY, runtimeDir.path());
-        command.stderrPath = "/dev/stderr";  // the game's messages among the test's own
+        if (command.stderrPath.empty()) {
+            command.stderrPath = "/dev/stderr";  // the game's messages among the test's own
+        }
         games_.push_back(std::make_unique<GameProcess>(command));
         return *games_.back();
     }
@@ -327,7 +331,7 @@ protected:
                     std::string why;
                     const Verdict verdict = judge(*decoded.tiles, why);
                     if (verdict == Verdict::Accept) {
-                        return Screen{std::move(*shot), decoded.clientTop, *decoded.tiles};
+                        return Screen{std::move(*shot), decoded.clientTop, decoded.clientLeft, *decoded.tiles};
                     }
                     if (verdict == Verdict::Reject) {
                         ADD_FAILURE() << "waiting for " << what << ": " << why << "\n"
@@ -773,6 +777,88 @@ TEST_F(EndToEnd, LetterKeysActOnEveryLayout)
         game.Kill();
         ASSERT_TRUE(WaitForNoWindow());
     }
+}
+
+// On a Wayland session the game is a Wayland client. Weston runs here with its
+// X11 backend, so XTest's keys and clicks reach the game through it, and the
+// game shows, where Weston placed it, in the picture of Weston's output.
+TEST_F(EndToEnd, UnderWestonTheGameIsAWaylandClientThatPlaysAndClosesByItsFrame)
+{
+    const char* display = std::getenv("DISPLAY");
+    ASSERT_NE(display, nullptr);
+    const std::string socket = "falbok-e2e";
+    falbok::e2e::Compositor weston(WESTON_BINARY, display, runtimeDir.path(), socket);
+    ASSERT_TRUE(weston.Listening()) << "weston did not start; its log:\n" << weston.Log();
+    const Window output = x->WaitForCompositorOutput(kWindowLimit);
+    ASSERT_NE(output, 0u) << "no output window of weston; its log:\n" << weston.Log();
+
+    Command command = falbok::e2e::WaylandGameCommand(FALBOK_BINARY, runtimeDir.path(), socket);
+    command.stderrPath = runtimeDir.path() + "/game.stderr";
+    GameProcess& game = Launch(command);
+    const std::optional<Screen> shown = WaitFor(output, kWindowLimit, "the game in weston's output",
+                                                [](const Tiles&, std::string&) { return Verdict::Accept; });
+    ASSERT_TRUE(shown);
+    // Weston's keyboard follows the X focus, and a window opened while
+    // Weston lacked it may stay without the keys until clicked: a click on
+    // the client area's bottom-right margin, which the game ignores. (Given
+    // before the game comes, the X focus can cost Weston its pointer.)
+    x->Focus(output);
+    x->Click(output, shown->clientLeft + falbok::e2e::kClientWidth - 3, shown->clientTop + 367);
+    // Not an X client: no window of its own on the X server, and Qt's
+    // Wayland plugin in its memory rather than the X11 one.
+    EXPECT_EQ(x->ViewableWindowsOf(game.pid()), std::vector<Window>{});
+    const std::string maps = falbok::e2e::ReadFile("/proc/" + std::to_string(game.pid()) + "/maps");
+    EXPECT_NE(maps.find("libQt6WaylandClient"), std::string::npos) << "no Wayland client library mapped";
+    EXPECT_EQ(maps.find("libqxcb"), std::string::npos) << "Qt's X11 plugin is mapped";
+
+    ASSERT_TRUE(WaitFor(output, kPictureLimit, "a piece in the well", [](const Tiles& tiles, std::string&) {
+        return tiles.board != Tiles{}.board ? Verdict::Accept : Verdict::Wait;
+    }));
+    Press(output, XK_p);
+    const std::optional<Screen> paused = WaitForStillness(output, 1500ms, "the board to stand still after P",
+                                                          [](const Tiles&, std::string&) { return Verdict::Wait; });
+    ASSERT_TRUE(paused);
+    Press(output, XK_p);
+    const std::optional<Screen> resumed = WaitForOneRowDown(output, paused->tiles, "the piece to fall after P");
+    ASSERT_TRUE(resumed);
+    Press(output, XK_Left);
+    const std::optional<Screen> moved = WaitForShift(output, resumed->tiles, -1, "the piece one column left");
+    ASSERT_TRUE(moved);
+    Press(output, XK_space);
+    const std::optional<Screen> dropped =
+        WaitFor(output, kPictureLimit, "the piece on the floor", [](const Tiles& tiles, std::string&) {
+            for (int column = 1; column <= 10; ++column) {
+                if (tiles.Cell(falbok::e2e::CellAt(20, column)) != 0) {
+                    return Verdict::Accept;
+                }
+            }
+            return Verdict::Wait;
+        });
+    ASSERT_TRUE(dropped);
+
+    // Qt draws the frame itself on Weston: a title bar 30 pixels high, with
+    // the close button 18 pixels wide, 8 pixels in from the frame's right.
+    const Snapshot& shot = dropped->shot;
+    const falbok::e2e::Rgb background = falbok::e2e::Compositor::kBackground;
+    int top = dropped->clientTop;
+    while (top > 0 && shot.At(dropped->clientLeft, top - 1) != background) {
+        --top;
+    }
+    int right = dropped->clientLeft + falbok::e2e::kClientWidth;
+    while (right < shot.width && shot.At(right, dropped->clientTop) != background) {
+        ++right;
+    }
+    // A press in the same instant as the pointer's arrival on the frame can
+    // go unseen by the frame, so the click comes again until the game ends.
+    std::optional<int> status;
+    for (int click = 0; click < 5 && !status; ++click) {
+        x->Focus(output);  // the pointer away first, so that it truly moves
+        x->Click(output, right - 8 - 18 / 2, top + 30 / 2);
+        status = game.WaitForExit(2s);
+    }
+    ASSERT_TRUE(status) << "the game still runs after five clicks on its close button; " << Save(shot);
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "the game " << DescribeStatus(*status);
+    EXPECT_EQ(falbok::e2e::ReadFile(command.stderrPath), "") << "the game's stderr";
 }
 
 // The picture of a game in play shown in the README, taken from the real

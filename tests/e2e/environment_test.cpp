@@ -11,8 +11,8 @@
 #include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -52,10 +52,12 @@ protected:
     }
 
     // How the game is started: this test's environment on the private
-    // display, its runtime directory `runtimeDir`, its stderr kept in a file.
-    Command GameCommand(const std::string& runtimeDir) const
+    // display, its runtime directory `runtimeDir`, its stderr kept in a file;
+    // with a Wayland socket, left to choose its platform.
+    Command GameCommand(const std::string& runtimeDir, const std::string& waylandSocket = "") const
     {
-        Command command = e2e::GameCommand(FALBOK_BINARY, runtimeDir);
+        Command command = waylandSocket.empty() ? e2e::GameCommand(FALBOK_BINARY, runtimeDir)
+                                                : WaylandGameCommand(FALBOK_BINARY, runtimeDir, waylandSocket);
         command.environment.Set("DISPLAY", server_->display());
         return command;
     }
@@ -379,6 +381,27 @@ TEST_F(SecondStart, BringsTheMinimisedGameBackPausedAndActive)
     EXPECT_TRUE(game.Running());
 }
 
+// ---- WAYLAND_DISPLAY names no working compositor
+
+using NoCompositor = OwnXServer;
+
+TEST_F(NoCompositor, TheGameRunsOnXWithoutAWord)
+{
+    const std::string runtime = PrivateRuntime();
+    // Nothing at the socket's place, then a socket file nobody listens on.
+    ASSERT_TRUE(std::ofstream(runtime + "/falbok-dead").good());
+    for (const std::string socket : {"falbok-missing", "falbok-dead"}) {
+        SCOPED_TRACE("WAYLAND_DISPLAY=" + socket);
+        Process& game = Start(GameCommand(runtime, socket));
+        const Window window = WaitForWindow(game);
+        ASSERT_NE(window, 0u);
+        ASSERT_TRUE(WaitForPlay(window));
+        EXPECT_EQ(ErrorsOf(game), "");
+        game.Kill();
+        ASSERT_TRUE(WaitForNoWindow()) << "the killed copy's window stays";
+    }
+}
+
 // ---- A runtime directory that cannot hold the lock
 
 // Where XDG_RUNTIME_DIR points, made inside the scratch directory `work`.
@@ -498,21 +521,25 @@ INSTANTIATE_TEST_SUITE_P(Cases, RuntimeDirectory, ::testing::ValuesIn(kRuntimeCa
 
 class LostDisplay : public OwnXServer {
 protected:
-    // Kills the X server under `game`, which must then end by itself, soon,
-    // with an error status rather than a signal, and say why in a line or
-    // two rather than a flood.
-    void KillServerAndExpectAQuietEnd(Process& game)
+    // Kills the X server under `game` (or the compositor, if given), which
+    // must then end by itself, soon, with an error status rather than a
+    // signal, and say why in a line or two rather than a flood.
+    void KillServerAndExpectAQuietEnd(Process& game, Compositor* compositor = nullptr)
     {
-        ASSERT_TRUE(game.Running()) << "the game ended before its X server";
+        ASSERT_TRUE(game.Running()) << "the game ended before its display server";
         const std::size_t before = ErrorsOf(game).size();
-        x_.reset();  // this test's own connection would break too
-        server_->Kill();
+        if (compositor != nullptr) {
+            compositor->Kill();
+        } else {
+            x_.reset();  // this test's own connection would break too
+            server_->Kill();
+        }
         const std::optional<int> status = game.WaitForExit(kEndLimit);
         const std::string said = ErrorsOf(game).substr(before);
         if (!status) {
             game.Kill();
             FAIL() << "the game still ran " << std::chrono::duration_cast<std::chrono::seconds>(kEndLimit).count()
-                   << " s after its X server died; stderr since:\n"
+                   << " s after its display server died; stderr since:\n"
                    << said;
         }
         EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1)
@@ -544,6 +571,18 @@ TEST_F(LostDisplay, WhilePausedTheGameEndsWithALine)
     ASSERT_TRUE(x_->PressKey(window, XK_p));
     ASSERT_TRUE(WaitForStillBoard(window, 1200ms)) << "the board never stood still after P";
     KillServerAndExpectAQuietEnd(game);
+}
+
+TEST_F(LostDisplay, UnderAWaylandCompositorTheGameEndsWithALine)
+{
+    const std::string runtime = PrivateRuntime();
+    Compositor weston(WESTON_BINARY, server_->display(), runtime, "falbok-lost");
+    ASSERT_TRUE(weston.Listening()) << "weston did not start; its log:\n" << weston.Log();
+    const Window output = x_->WaitForCompositorOutput(kStartLimit);
+    ASSERT_NE(output, 0u) << "no output window of weston";
+    Process& game = Start(GameCommand(runtime, "falbok-lost"));
+    ASSERT_TRUE(WaitForPlay(output));
+    KillServerAndExpectAQuietEnd(game, &weston);
 }
 
 TEST_F(LostDisplay, WithAMenuOpenTheGameEndsWithALine)

@@ -30,6 +30,8 @@
 #include <utility>
 #include <vector>
 
+#include "screen.h"
+
 extern char** environ;
 
 namespace falbok::e2e {
@@ -168,6 +170,15 @@ inline Command GameCommand(const std::string& program, const std::string& runtim
         .Unset("WAYLAND_DISPLAY")
         .Unset("QT_SCALE_FACTOR")
         .Unset("QT_SCREEN_SCALE_FACTORS");
+    return command;
+}
+
+// The same game left to choose its platform as on a Wayland session: the
+// compositor's socket `socket` in `runtimeDir`, the X display still there.
+inline Command WaylandGameCommand(const std::string& program, const std::string& runtimeDir, const std::string& socket)
+{
+    Command command = GameCommand(program, runtimeDir);
+    command.environment.Unset("QT_QPA_PLATFORM").Set("WAYLAND_DISPLAY", socket);
     return command;
 }
 
@@ -321,6 +332,55 @@ public:
 private:
     std::optional<Process> process_;
     std::string display_;
+};
+
+// Weston (at `weston`) with its X11 backend on the X display `display`: its output is one
+// X window, so XTest's keys and clicks reach its Wayland clients and X
+// screenshots show them. No panel, a plain background, no XWayland, an
+// output little larger than the game's window to keep screenshots quick; its
+// socket `socket` and its log lie in `runtimeDir`. Kill() ends it at once.
+class Compositor {
+public:
+    static constexpr Rgb kBackground{0x20, 0x40, 0x60};  // background-color below
+
+    Compositor(const std::string& weston, const std::string& display, const std::string& runtimeDir,
+               const std::string& socket)
+        : log_(runtimeDir + "/weston.log")
+    {
+        const std::string config = runtimeDir + "/weston.ini";
+        std::ofstream(config) << "[shell]\npanel-position=none\nlocking=false\nbackground-image=\n"
+                                 "background-color=0xff204060\n";
+        Command command;
+        command.argv = {weston,
+                        "--backend=x11-backend.so",
+                        "--socket=" + socket,
+                        "--idle-time=0",
+                        "--use-pixman",
+                        "--width=360",
+                        "--height=480",
+                        "--config=" + config};
+        command.environment.Set("DISPLAY", display).Set("XDG_RUNTIME_DIR", runtimeDir).Unset("WAYLAND_DISPLAY");
+        command.stderrPath = log_;
+        process_.emplace(command);
+        const Clock::time_point deadline = Clock::now() + std::chrono::seconds(10);
+        while (!std::filesystem::exists(runtimeDir + "/" + socket) && process_->Running() && Clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        listening_ = std::filesystem::exists(runtimeDir + "/" + socket) && process_->Running();
+    }
+    Compositor(const Compositor&) = delete;
+    Compositor& operator=(const Compositor&) = delete;
+
+    // It runs and its socket is there.
+    bool Listening() const { return listening_; }
+    std::string Log() const { return ReadFile(log_); }
+
+    void Kill() { process_->Kill(); }
+
+private:
+    std::string log_;
+    std::optional<Process> process_;
+    bool listening_ = false;
 };
 
 }  // namespace falbok::e2e

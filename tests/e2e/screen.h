@@ -9,6 +9,7 @@
 // filter unchanged and names the picture exactly.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -155,22 +156,63 @@ inline std::optional<int> FindClientTop(const Snapshot& shot, int tileSize = kDe
     return std::nullopt;
 }
 
+inline constexpr int kClientWidth = 265;
+
+// Where the client area lies in a picture of more than the game's window,
+// such as a compositor's whole output: the left end of a run of window grey
+// as wide as the client area and five rows deep, above a tile of known colour.
+inline std::optional<Point> FindClientArea(const Snapshot& shot, int tileSize = kDefaultTileSize)
+{
+    const auto grey = [&](int x, int y, int width) {
+        for (int column = x; column < x + width; ++column) {
+            if (shot.At(column, y) != kWindowGrey) {
+                return false;
+            }
+        }
+        return true;
+    };
+    const int centre = kMargin + tileSize / 2;
+    for (int y = 0; y + centre < shot.height; ++y) {
+        for (int x = 0; x + kClientWidth <= shot.width; ++x) {
+            if ((x > 0 && shot.At(x - 1, y) == kWindowGrey) || !grey(x, y, kClientWidth)) {
+                continue;
+            }
+            bool found = std::ranges::find(kTileCentres, shot.At(x + centre, y + centre)) != kTileCentres.end();
+            for (int dy = 1; found && dy < kMargin; ++dy) {
+                found = grey(x, y + dy, kClientWidth);
+            }
+            if (found) {
+                return Point{x, y};
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 struct Decoded {
     std::optional<Tiles> tiles;
     int clientTop = 0;
+    int clientLeft = 0;
     std::string error;  // why `tiles` is empty
 };
 
 // Names the picture of every tile by its centre pixel. Fails on the first
-// few tiles whose centre is none of the eight expected colours.
+// few tiles whose centre is none of the eight expected colours. The client
+// area is sought at the picture's left edge first, then anywhere in it.
 inline Decoded DecodeTiles(const Snapshot& shot, int tileSize = kDefaultTileSize)
 {
     Decoded result;
-    const std::optional<int> top = FindClientTop(shot, tileSize);
+    std::optional<int> top = FindClientTop(shot, tileSize);
+    if (!top) {
+        if (const std::optional<Point> area = FindClientArea(shot, tileSize)) {
+            top = area->y;
+            result.clientLeft = area->x;
+        }
+    }
     if (!top) {
         result.error = "no client area: no run of " + Hex(kWindowGrey) + " in column 2 of the " +
                        std::to_string(shot.width) + "x" + std::to_string(shot.height) +
-                       " window that leads to tile 1 after five rows";
+                       " picture that leads to tile 1 after five rows, nor one as wide as the client area";
         return result;
     }
     result.clientTop = *top;
@@ -179,7 +221,7 @@ inline Decoded DecodeTiles(const Snapshot& shot, int tileSize = kDefaultTileSize
     int bad = 0;
     for (int tile = 1; tile <= kLastTile; ++tile) {
         const Point origin = TileOrigin(tile, tileSize);
-        const int x = origin.x + tileSize / 2;
+        const int x = result.clientLeft + origin.x + tileSize / 2;
         const int y = *top + origin.y + tileSize / 2;
         if (x >= shot.width || y >= shot.height) {
             errors << "tile " << tile << ": centre (" << x << ", " << y << ") lies outside the window\n";

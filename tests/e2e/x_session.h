@@ -59,6 +59,22 @@ public:
         return TopLevelWindows([&](Window window) { return Pid(window) == pid && Viewable(window); });
     }
 
+    // The output window of Weston's X11 backend once it is mapped, or 0
+    // after `limit`.
+    Window WaitForCompositorOutput(std::chrono::steady_clock::duration limit)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        do {
+            for (Window window : TopLevelWindows([&](Window window) {
+                     return Title(window).starts_with("Weston Compositor") && Viewable(window);
+                 })) {
+                return window;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        } while (std::chrono::steady_clock::now() < deadline);
+        return 0;
+    }
+
     // The top-level windows that `wanted` accepts: children of the root
     // window, and under a window manager the children of its frames.
     template <typename Predicate>

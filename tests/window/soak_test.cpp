@@ -13,8 +13,8 @@
 // FALBOK_SOAK_SEED=<seed> replays that run.
 #include <QAction>
 #include <QApplication>
-#include <QKeyEvent>
 #include <QImage>
+#include <QKeyEvent>
 #include <QPixmap>
 #include <QScreen>
 #include <QTest>

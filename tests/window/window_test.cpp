@@ -635,10 +635,10 @@ void WindowTest::keysTranslateToGameCodes()
     KeyTranslator translator;
     for (const Key& key : keys) {
         const int code = translator.VirtualKeyCode(KeyPress{key.qtKey, key.modifiers, key.keycode});
-        QVERIFY2(code == key.code, ("Qt key 0x" + QByteArray::number(key.qtKey, 16) + " on keycode " +
-                                    QByteArray::number(key.keycode) + " gives " + QByteArray::number(code) +
-                                    ", not " + QByteArray::number(key.code))
-                                       .constData());
+        QVERIFY2(code == key.code,
+                 ("Qt key 0x" + QByteArray::number(key.qtKey, 16) + " on keycode " + QByteArray::number(key.keycode) +
+                  " gives " + QByteArray::number(code) + ", not " + QByteArray::number(key.code))
+                     .constData());
     }
 
     QCOMPARE(ShiftState(Qt::NoModifier), 0);

@@ -167,7 +167,9 @@ void GameWindow::Start()
     const int menuHeight = menuBar()->heightForWidth(kClientWidth);
     const QSize size(kClientWidth, kClientHeight + (menuHeight > 0 ? menuHeight : menuBar()->sizeHint().height()));
     const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen != nullptr) {
+    // A Wayland client cannot place its window: the compositor does.
+    const bool placeable = !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    if (screen != nullptr && placeable) {
         setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, screen->availableGeometry()));
     } else {
         resize(size);

@@ -57,7 +57,8 @@ public:
     const QTimer& fallTimer() const { return timer_; }
 
     // Runs the game's start-up, then shows the window centred on its screen
-    // unless start-up ended the program.
+    // (where the compositor puts it, on Wayland) unless start-up ended the
+    // program.
     void Start();
 
     // Restores, raises and activates the window for a second start of the

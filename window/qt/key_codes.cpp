@@ -62,10 +62,7 @@ private:
 bool IsLatinLetter(int qtKey) { return qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z; }
 
 // A letter of any alphabet, as Qt reports it: the Unicode code of the capital.
-bool IsLetter(int qtKey)
-{
-    return qtKey > 0 && qtKey <= 0x10FFFF && QChar::isLetter(static_cast<char32_t>(qtKey));
-}
+bool IsLetter(int qtKey) { return qtKey > 0 && qtKey <= 0x10FFFF && QChar::isLetter(static_cast<char32_t>(qtKey)); }
 
 std::int16_t OtherKeyCode(int qtKey, Qt::KeyboardModifiers modifiers)
 {
@@ -121,7 +118,7 @@ std::int16_t KeyTranslator::VirtualKeyCode(const KeyPress& key)
     }
     if (IsLetter(key.qtKey)) {
         layout_ = QChar::script(static_cast<char32_t>(key.qtKey)) == QChar::Script_Latin ? Layout::Latin
-                                                                                          : Layout::OtherAlphabet;
+                                                                                         : Layout::OtherAlphabet;
         return UsLetterOfKey(key.xkbKeycode);  // 0 where the US key bears no letter either
     }
     const std::int16_t code = OtherKeyCode(key.qtKey, key.modifiers);
