@@ -13,7 +13,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 scripts/ensure-packages.sh cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev \
-    qt6-base-dev fonts-dejavu-core xvfb xauth xdotool x11-xkb-utils libx11-dev libxtst-dev \
+    qt6-base-dev fonts-dejavu-core xvfb xauth xdotool x11-xkb-utils libx11-dev libxtst-dev libxdamage-dev \
     desktop-file-utils appstream dpkg-dev file
 
 jobs=$(nproc)
