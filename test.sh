@@ -13,8 +13,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 scripts/ensure-packages.sh cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev \
-    qt6-base-dev libxkbcommon-dev qt6-wayland fonts-dejavu-core xvfb xauth xdotool x11-xkb-utils libx11-dev libxtst-dev weston \
-    desktop-file-utils appstream dpkg-dev file openbox lintian reuse
+    qt6-base-dev libxkbcommon-dev qt6-wayland fonts-dejavu-core xvfb xauth xdotool x11-xkb-utils libx11-dev libxtst-dev \
+    libxdamage-dev weston desktop-file-utils appstream dpkg-dev file openbox lintian reuse
 
 jobs=$(nproc)
 configure_and_build() {

@@ -4,15 +4,18 @@
 #
 # SPDX-License-Identifier: GPL-3.0-or-later
 
-# The window benchmark: start-up time and peak memory of the game against a
-# minimal Qt 6 window of the same shape, then the CPU the game uses while it
-# is paused and after the game is over. Everything runs on a private Xvfb.
+# The window benchmark: start-up time, peak memory and key-to-pixel latency
+# of the game against a minimal Qt 6 window of the same shape, then the CPU
+# the game uses while it is paused and after the game is over. Everything
+# runs on a private Xvfb.
 #
 #   bench/window/run.sh <build-dir> [runs]      (runs of each program, default 10)
 #
 # Goals: start-up game/minimal <= 1.15, peak memory game/minimal <= 1.20,
-# no CPU tick in 10 s paused and in 10 s after the game is over. Exit status:
-# 0 all goals met, 1 a goal missed, 2 the benchmark could not run.
+# median key-to-pixel latency game/minimal <= 1.20 (at least 40 timed key
+# presses of each), no CPU tick in 10 s paused and in 10 s after the game is
+# over. Exit status: 0 all goals met, 1 a goal missed, 2 the benchmark could
+# not run.
 # FALBOK_GAME and FALBOK_MINIMAL override the two programs (e.g. to try the
 # script with minimal_window in both roles).
 set -euo pipefail
@@ -20,6 +23,8 @@ export LC_ALL=C
 
 readonly startup_goal=1.15
 readonly memory_goal=1.20
+readonly latency_goal=1.20
+readonly slowest_interval=1000
 readonly idle_seconds=10
 
 die() {
@@ -32,6 +37,8 @@ die() {
 build=$(cd "$1" && pwd)
 runs=${2:-10}
 [[ $runs =~ ^[1-9][0-9]*$ ]] || die "runs must be a positive number, not '$runs'"
+# Timed key presses in every counted run of each program: 40 or more in all.
+presses=$(((40 + runs - 1) / runs))
 
 game=${FALBOK_GAME:-$build/falbok}
 minimal=${FALBOK_MINIMAL:-$build/bench/window/minimal_window}
@@ -163,6 +170,25 @@ focus_app() {
     timeout 5 xdotool windowfocus --sync "$app_window" || echo "note: focusing the window timed out"
 }
 
+# key_latency WHO: times key presses in the program just launched, with the
+# pointer over the board, each press 50 ms after a beat; the game first goes
+# to its slowest speed (Page Down until it stops), the minimal window beats
+# once a second anyway. Sets key_ms (the times in ms, space-separated) and
+# key_beat (ms between beats).
+key_latency() {
+    local out
+    focus_app
+    if [[ $1 == game ]]; then
+        xdotool key --delay 20 $(printf 'Next %.0s' {1..19})
+    fi
+    out=$("$probe" keys "$app_window" "$presses") || {
+        show_log
+        die "could not time key presses in the $1 window"
+    }
+    key_ms=$(awk '$1 == "press" { printf "%s ", $2 }' <<<"$out")
+    key_beat=$(awk '$1 == "beat" { print $2 }' <<<"$out")
+}
+
 # CPU time of all threads in nanoseconds, from the scheduler's exact count.
 cpu_ns() {
     { cat "/proc/$1"/task/*/schedstat 2>/dev/null || true; } | awk '{ s += $1 } END { printf "%.0f\n", s }'
@@ -189,19 +215,30 @@ median() {
         END { printf "%.1f\n", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
+# Median and 90th percentile (nearest rank) of key-press times, 3 decimals.
+median_ms() {
+    printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 }
+        END { printf "%.3f\n", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+p90_ms() {
+    printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { r = int(0.9 * NR); if (r < 0.9 * NR) r++; printf "%.3f\n", v[r] }'
+}
+
 failed=0
 fail() {
     echo "FAIL: $*"
     failed=1
 }
 
-echo "display $DISPLAY, $runs runs of each program (plus one warm-up run each, not counted)"
+echo "display $DISPLAY, $runs runs of each program (plus one warm-up run each, not counted)," \
+    "$presses timed key presses in each counted run"
 echo "game:    $game"
 echo "minimal: $minimal"
 
-# ---- start-up time and peak memory, the two programs alternating
+# ---- start-up time, peak memory and key latency, the two programs alternating
 
 game_ms=() minimal_ms=() game_cpu=() minimal_cpu=() game_kib=() minimal_kib=()
+game_keys=() minimal_keys=() beats=()
 for ((run = 0; run <= runs; run++)); do
     if ((run % 2)); then order=(game minimal); else order=(minimal game); fi
     line=""
@@ -211,14 +248,22 @@ for ((run = 0; run <= runs; run++)); do
         sleep 1
         require_alive "$who"
         kib=$(peak_kib "$app_pid")
-        stop_app
         line+=$(printf '  %-7s %6.1f ms (CPU %5.1f) %5.1f MiB' "$who" "$app_ms" "$app_cpu_ms" \
             "$(awk -v k="$kib" 'BEGIN { print k / 1024 }')")
-        if ((run == 0)); then continue; fi
+        if ((run == 0)); then
+            stop_app
+            continue
+        fi
+        key_latency "$who"
+        require_alive "$who"
+        stop_app
+        read -ra pressed <<<"$key_ms"
+        line+=$(printf ' key %5.2f ms' "$(median_ms "${pressed[@]}")")
         if [[ $who == game ]]; then
-            game_ms+=("$app_ms") game_cpu+=("$app_cpu_ms") game_kib+=("$kib")
+            game_ms+=("$app_ms") game_cpu+=("$app_cpu_ms") game_kib+=("$kib") game_keys+=("${pressed[@]}")
+            beats+=("$key_beat")
         else
-            minimal_ms+=("$app_ms") minimal_cpu+=("$app_cpu_ms") minimal_kib+=("$kib")
+            minimal_ms+=("$app_ms") minimal_cpu+=("$app_cpu_ms") minimal_kib+=("$kib") minimal_keys+=("${pressed[@]}")
         fi
     done
     if ((run == 0)); then echo "warm-up$line"; else printf 'run %2d %s\n' "$run" "$line"; fi
@@ -280,6 +325,10 @@ within() { awk -v r="$1" -v g="$2" 'BEGIN { exit !(r <= g) }'; }
 verdict() { if within "$1" "$2"; then echo ok; else echo FAIL; fi; }
 startup_ratio=$(ratio "$startup_game" "$startup_minimal")
 memory_ratio=$(ratio "$memory_game" "$memory_minimal")
+key_game=$(median_ms "${game_keys[@]}")
+key_minimal=$(median_ms "${minimal_keys[@]}")
+key_ratio=$(ratio "$key_game" "$key_minimal")
+beat=$(median "${beats[@]}")
 
 row() { printf '%-26s %9s %9s %7s %7s  %s\n' "$@"; }
 mib() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
@@ -294,6 +343,11 @@ row "  fastest run (ms)" "$fastest_game" "$fastest_minimal" "$(ratio "$fastest_g
 row "  CPU used to mapped (ms)" "$cpu_game" "$cpu_minimal" "$(ratio "$cpu_game" "$cpu_minimal")" - reference
 row "peak memory VmHWM (MiB)" "$(mib "$memory_game")" "$(mib "$memory_minimal")" "$memory_ratio" "<=$memory_goal" \
     "$(verdict "$memory_ratio" "$memory_goal")"
+row "key to pixels median (ms)" "$key_game" "$key_minimal" "$key_ratio" "<=$latency_goal" \
+    "$(verdict "$key_ratio" "$latency_goal") (${#game_keys[@]} and ${#minimal_keys[@]} presses)"
+row "  90th percentile (ms)" "$(p90_ms "${game_keys[@]}")" "$(p90_ms "${minimal_keys[@]}")" \
+    "$(ratio "$(p90_ms "${game_keys[@]}")" "$(p90_ms "${minimal_keys[@]}")")" - \
+    "reference (the game beating every $beat ms)"
 echo
 echo "the game over ${idle_seconds} s (one tick = 1/$(getconf CLK_TCK) s):"
 idle_row "" "CPU ticks" "CPU ms" "wake-ups" goal ""
@@ -306,6 +360,10 @@ echo
 
 within "$startup_ratio" "$startup_goal" || fail "start-up takes $startup_ratio times as long as the minimal window's (goal <= $startup_goal)"
 within "$memory_ratio" "$memory_goal" || fail "peak memory is $memory_ratio times the minimal window's (goal <= $memory_goal)"
+within "$key_ratio" "$latency_goal" ||
+    fail "a key press takes $key_ratio times as long to reach the screen as in the minimal window (goal <= $latency_goal)"
+awk -v b="$beat" -v s="$slowest_interval" 'BEGIN { exit !(b >= 0.95 * s && b <= 1.05 * s) }' ||
+    fail "the game beat every $beat ms, not every $slowest_interval ms: the key times were not taken at the slowest speed"
 [[ $paused_state == paused ]] || fail "after P the game was $paused_state, not paused: the paused figure means nothing"
 [[ $paused_ticks == 0 ]] || fail "the paused game used $paused_ticks CPU ticks in $idle_seconds s (goal 0)"
 [[ $over_state == over ]] || fail "the game did not end after $drops drops (state: $over_state): the game-over figure means nothing"

@@ -18,18 +18,34 @@
 //           preview <8 characters, tiles 201..208>
 //       One character per tile, read at its centre pixel: '.' a background
 //       picture, '1'..'7' a piece colour, '?' anything else.
-//
+//   window_probe keys WINDOW_ID PRESSES
+//       Key-to-pixel latency: presses Left and Right in turn through XTest
+//       and times each press from the moment it is sent to the DAMAGE event
+//       after which the pixels of the client area differ from before. Each
+//       press comes 50 ms after a beat, a change of the picture the window
+//       made by itself, and the next beat is waited for before the next
+//       press. A press that changes nothing within 400 ms (a blocked piece)
+//       is not counted, nor is the first press (a warm-up); a window that
+//       stops beating (a game that is over) gets F2, a new game. Prints
+//           press <milliseconds>        (PRESSES lines)
+//           beat <median milliseconds between beats>
+//       The window must have the keyboard focus.
 // Exit status: 0 done, 1 timed out or no such window, 2 wrong use or no
 // display.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/extensions/Xdamage.h>
+#include <X11/keysym.h>
 
 #include <poll.h>
 #include <sys/types.h>
 #include <time.h>
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -37,6 +53,8 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "window/pictures.h"
 
@@ -255,9 +273,225 @@ int Look(Display* display, Window window)
     return 0;
 }
 
+// ---- Key-to-pixel latency
+
+double MonotonicMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) * 1e-6;
+}
+
+void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+class KeyLatency {
+public:
+    KeyLatency(Display* display, Window window, int damageEvent, int top, int width)
+        : display_(display), window_(window), damageEvent_(damageEvent), top_(top), width_(width),
+          damage_(XDamageCreate(display, window, XDamageReportRawRectangles))
+    {
+    }
+    ~KeyLatency()
+    {
+        if (before_ != nullptr) {
+            XDestroyImage(before_);
+        }
+        XDamageDestroy(display_, damage_);
+    }
+    KeyLatency(const KeyLatency&) = delete;
+    KeyLatency& operator=(const KeyLatency&) = delete;
+
+    // Forgets the damage so far and keeps the client area's pixels as they
+    // are now, to tell the next change by.
+    bool Remember()
+    {
+        XSync(display_, False);
+        Drain();
+        if (before_ != nullptr) {
+            XDestroyImage(before_);
+        }
+        before_ =
+            XGetImage(display_, window_, 0, top_, static_cast<unsigned>(width_), kClientHeight, AllPlanes, ZPixmap);
+        return before_ != nullptr && !xFailed;
+    }
+
+    // The moment (MonotonicMs) the damage event arrived after which the
+    // client area no longer looks as remembered; negative when it still does
+    // at the deadline.
+    double WaitForChange(double deadline)
+    {
+        pollfd connection{ConnectionNumber(display_), POLLIN, 0};
+        std::vector<XRectangle> damaged;
+        for (;;) {
+            double arrived = MonotonicMs();
+            damaged.clear();
+            while (XPending(display_) > 0) {
+                XEvent event{};
+                XNextEvent(display_, &event);
+                if (event.type == damageEvent_ + XDamageNotify) {
+                    damaged.push_back(reinterpret_cast<const XDamageNotifyEvent&>(event).area);
+                }
+            }
+            for (const XRectangle& area : damaged) {
+                if (Differs(area)) {
+                    return arrived;
+                }
+            }
+            const double left = deadline - MonotonicMs();
+            if (left <= 0) {
+                return -1;
+            }
+            poll(&connection, 1, static_cast<int>(left) + 1);
+        }
+    }
+
+    // Presses and releases the key; the milliseconds from sending the press
+    // to the change it made to the remembered pixels, or negative when
+    // nothing changed in time.
+    double Press(KeyCode key, int timeoutMs)
+    {
+        const double sent = MonotonicMs();
+        XTestFakeKeyEvent(display_, key, True, CurrentTime);
+        XFlush(display_);
+        const double changed = WaitForChange(sent + timeoutMs);
+        XTestFakeKeyEvent(display_, key, False, CurrentTime);
+        XFlush(display_);
+        return changed < 0 ? changed : changed - sent;
+    }
+
+private:
+    void Drain()
+    {
+        while (XPending(display_) > 0) {
+            XEvent event{};
+            XNextEvent(display_, &event);
+        }
+    }
+
+    // Whether the damaged area of the window shows other pixels than before.
+    bool Differs(const XRectangle& area)
+    {
+        const int left = std::max<int>(area.x, 0);
+        const int right = std::min<int>(area.x + area.width, width_);
+        const int upper = std::max<int>(area.y, top_);
+        const int lower = std::min<int>(area.y + area.height, top_ + kClientHeight);
+        if (left >= right || upper >= lower || before_ == nullptr) {
+            return false;  // the menu bar, or nothing
+        }
+        XImage* now = XGetImage(display_, window_, left, upper, static_cast<unsigned>(right - left),
+                                static_cast<unsigned>(lower - upper), AllPlanes, ZPixmap);
+        if (now == nullptr) {
+            return false;
+        }
+        bool differs = false;
+        for (int y = upper; y < lower && !differs; ++y) {
+            for (int x = left; x < right && !differs; ++x) {
+                differs = XGetPixel(now, x - left, y - upper) != XGetPixel(before_, x, y - top_);
+            }
+        }
+        XDestroyImage(now);
+        return differs;
+    }
+
+    Display* display_;
+    Window window_;
+    int damageEvent_;
+    int top_;
+    int width_;
+    Damage damage_;
+    XImage* before_ = nullptr;
+};
+
+int Keys(Display* display, Window window, int presses)
+{
+    constexpr int kSettleMs = 50;  // after a change, before the next step
+    constexpr int kPressTimeoutMs = 400;
+    constexpr int kBeatTimeoutMs = 3000;
+
+    int damageEvent = 0;
+    int damageError = 0;
+    int testEvent = 0;
+    int testError = 0;
+    int major = 0;
+    int minor = 0;
+    if (XDamageQueryExtension(display, &damageEvent, &damageError) == 0 ||
+        XTestQueryExtension(display, &testEvent, &testError, &major, &minor) == 0) {
+        std::fprintf(stderr, "window_probe: the X server lacks the DAMAGE or XTEST extension\n");
+        return 2;
+    }
+    XWindowAttributes attributes{};
+    xFailed = false;
+    if (XGetWindowAttributes(display, window, &attributes) == 0 || xFailed || attributes.height < kClientHeight) {
+        std::fprintf(stderr, "window_probe: no window 0x%lx of the game's shape\n", window);
+        return 1;
+    }
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    if (focus != window) {
+        std::fprintf(stderr, "window_probe: window 0x%lx does not have the keyboard focus\n", window);
+        return 1;
+    }
+
+    const std::array<KeyCode, 2> sideways{XKeysymToKeycode(display, XK_Left), XKeysymToKeycode(display, XK_Right)};
+    const KeyCode newGame = XKeysymToKeycode(display, XK_F2);
+    KeyLatency latency(display, window, damageEvent, attributes.height - kClientHeight, attributes.width);
+    std::vector<double> beats;
+    int sent = 0;
+    int blocked = 0;
+    int stalls = 0;
+    bool warmUp = true;
+    for (int reported = 0; reported < presses;) {
+        if (!latency.Remember()) {
+            std::fprintf(stderr, "window_probe: cannot read the pixels of window 0x%lx\n", window);
+            return 1;
+        }
+        const double beat = latency.WaitForChange(MonotonicMs() + kBeatTimeoutMs);
+        if (beat < 0) {
+            // A game that is over beats no more; a new game does.
+            if (++stalls > 3) {
+                std::fprintf(stderr, "window_probe: window 0x%lx does not beat\n", window);
+                return 1;
+            }
+            XTestFakeKeyEvent(display, newGame, True, CurrentTime);
+            XTestFakeKeyEvent(display, newGame, False, CurrentTime);
+            XFlush(display);
+            beats.clear();
+            continue;
+        }
+        beats.push_back(beat);
+        SleepMs(kSettleMs);
+        latency.Remember();
+        const double ms = latency.Press(sideways[static_cast<std::size_t>(sent++ % 2)], kPressTimeoutMs);
+        // What the press painted is done before the wait for the next beat.
+        SleepMs(kSettleMs);
+        if (ms < 0) {
+            if (++blocked > 2 * presses) {
+                std::fprintf(stderr, "window_probe: key presses change nothing in window 0x%lx\n", window);
+                return 1;
+            }
+            continue;
+        }
+        if (warmUp) {
+            warmUp = false;
+            continue;
+        }
+        std::printf("press %.3f\n", ms);
+        ++reported;
+    }
+    std::vector<double> gaps;
+    for (std::size_t i = 1; i < beats.size(); ++i) {
+        gaps.push_back(beats[i] - beats[i - 1]);
+    }
+    std::sort(gaps.begin(), gaps.end());
+    std::printf("beat %.1f\n", gaps.empty() ? 0.0 : gaps[gaps.size() / 2]);
+    return 0;
+}
+
 int Usage()
 {
-    std::fprintf(stderr, "usage: window_probe wait PID TIMEOUT_MS | window_probe look WINDOW_ID\n");
+    std::fprintf(stderr, "usage: window_probe wait PID TIMEOUT_MS | window_probe look WINDOW_ID |\n"
+                         "       window_probe keys WINDOW_ID PRESSES\n");
     return 2;
 }
 
@@ -269,8 +503,8 @@ int main(int argc, char** argv)
         return Usage();
     }
     const std::string command = argv[1];
-    if ((command == "wait" && argc != 4) || (command == "look" && argc != 3) ||
-        (command != "wait" && command != "look")) {
+    if ((command == "wait" && argc != 4) || (command == "look" && argc != 3) || (command == "keys" && argc != 4) ||
+        (command != "wait" && command != "look" && command != "keys")) {
         return Usage();
     }
 
@@ -285,8 +519,14 @@ int main(int argc, char** argv)
     int status = 0;
     if (command == "wait") {
         status = Wait(display, std::strtol(argv[2], nullptr, 10), std::strtol(argv[3], nullptr, 10));
-    } else {
+    } else if (command == "look") {
         status = Look(display, static_cast<Window>(std::strtoul(argv[2], nullptr, 0)));
+    } else {
+        const int presses = static_cast<int>(std::strtol(argv[3], nullptr, 10));
+        if (presses < 1) {
+            return Usage();
+        }
+        status = Keys(display, static_cast<Window>(std::strtoul(argv[2], nullptr, 0)), presses);
     }
     std::fflush(stdout);
     XCloseDisplay(display);

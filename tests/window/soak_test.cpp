@@ -258,7 +258,7 @@ struct OnScreen {
     const std::array<const TileView*, falbok::kTiles + 1>& tiles;
     const GameWindow& window;
     int Picture(int tile) const { return tiles[static_cast<std::size_t>(tile)]->picture(); }
-    bool Visible(int tile) const { return tiles[static_cast<std::size_t>(tile)]->isVisible(); }
+    bool Visible(int tile) const { return tiles[static_cast<std::size_t>(tile)]->shown(); }
     bool Mark(MenuItem item) const { return window.action(item)->isChecked(); }
     bool TimerEnabled() const { return window.fallTimer().isActive(); }
     int TimerInterval() const { return window.fallTimer().interval(); }

@@ -508,7 +508,7 @@ void WindowTest::tilesFollowEverySize()
             const TileView* tile = w.tile(static_cast<std::int16_t>(k));
             QVERIFY(tile != nullptr);
             QCOMPARE(tile->index(), k);
-            QVERIFY(tile->isVisible());
+            QVERIFY(tile->shown());
             QCOMPARE(tile->size(), QSize(layout.size, layout.size));
         }
         QCOMPARE(w.size(), windowSize);
@@ -906,6 +906,23 @@ void WindowTest::tilesShowTheirPictures()
         QVERIFY2(Near(image.pixel(17, 17), t.topLeft, 16),
                  (where + " bottom right " + Hex(image.pixel(17, 17))).constData());
     }
+
+    // Hidden, a tile shows the client area's grey and lets the pointer pass
+    // (the game follows the pointer only while its timer runs); shown
+    // again, it shows its picture and takes the pointer.
+    w.SetTimerInterval(kNoBeat);
+    w.SetTimerEnabled(true);
+    const QPoint centre = TileRect(w, index).center();
+    w.HideTile(index);
+    QVERIFY(!w.tile(index)->shown());
+    QCOMPARE(Hex(w.clientArea()->grab().toImage().pixel(centre)), QByteArray("#808080"));
+    QTest::mouseMove(w.windowHandle(), w.clientArea()->mapTo(&w, centre));
+    QCOMPARE(w.game().MouseCell, 0);
+    w.ShowTile(index);
+    QVERIFY(w.tile(index)->shown());
+    QVERIFY(Near(w.clientArea()->grab().toImage().pixel(centre), 0x313431, 8));
+    QTest::mouseMove(w.windowHandle(), w.clientArea()->mapTo(&w, centre + QPoint(1, 1)));
+    QCOMPARE(w.game().MouseCell, index);
 
     // After start-up every tile shows the dark background.
     w.action(MenuItem::mnuNew)->trigger();

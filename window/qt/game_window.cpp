@@ -250,9 +250,9 @@ void GameWindow::SetTilePicture(std::int16_t index, std::int16_t picture)
     tile(index)->SetPicture(picture);
 }
 
-void GameWindow::ShowTile(std::int16_t index) { tile(index)->show(); }
+void GameWindow::ShowTile(std::int16_t index) { tile(index)->SetShown(true); }
 
-void GameWindow::HideTile(std::int16_t index) { tile(index)->hide(); }
+void GameWindow::HideTile(std::int16_t index) { tile(index)->SetShown(false); }
 
 bool GameWindow::PlaceTile(std::int16_t index, int left, int top, int width, int height)
 {

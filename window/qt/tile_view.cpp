@@ -19,9 +19,9 @@ TileView::TileView(std::int16_t index, GameWindow& window, const PictureStore& p
 {
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true);  // moves without a button held
-    // The picture covers the whole tile, so Qt need not paint beneath it.
+    // Every paint covers the whole tile, so Qt need not paint beneath it.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    hide();
+    show();  // Qt shows it with the window from now on; the game hides it by the flag
 }
 
 void TileView::SetPicture(std::int16_t picture)
@@ -32,11 +32,20 @@ void TileView::SetPicture(std::int16_t picture)
     }
 }
 
+void TileView::SetShown(bool shown)
+{
+    if (shown != shown_) {
+        shown_ = shown;
+        update();
+    }
+}
+
 void TileView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    if (picture_ == 0) {
-        // Only the template is ever without a picture, and it is hidden then.
+    if (!shown_ || picture_ == 0) {
+        // The client area's colour, which the tile inherits. Only the
+        // template is ever without a picture, and it is hidden then.
         painter.fillRect(rect(), palette().window());
         return;
     }
@@ -47,11 +56,20 @@ void TileView::paintEvent(QPaintEvent*)
 
 void TileView::mouseMoveEvent(QMouseEvent* event)
 {
-    if (event->buttons() == Qt::NoButton) {
+    if (!shown_) {
+        event->ignore();  // on to the client area, as past a hidden widget
+    } else if (event->buttons() == Qt::NoButton) {
         window_.TileMouseMoved(index_);
     }
 }
 
-void TileView::mousePressEvent(QMouseEvent* event) { window_.TileMousePressed(index_, event->button()); }
+void TileView::mousePressEvent(QMouseEvent* event)
+{
+    if (!shown_) {
+        event->ignore();
+        return;
+    }
+    window_.TileMousePressed(index_, event->button());
+}
 
 }  // namespace falbok::qt

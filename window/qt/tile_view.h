@@ -4,6 +4,12 @@
 
 // One tile of the board or the preview: shows one of the ten pictures scaled
 // to its own size and reports the pointer to the window with its index.
+//
+// The game hides and shows every tile it redraws. Hidden is a flag here, not
+// Qt's visibility: a hidden tile paints the client area's colour and lets the
+// pointer through to what lies beneath, as a hidden widget would, but the
+// widget itself stays on, because every real show or hide of a widget under
+// the pointer makes Qt ask the X server where the pointer is.
 #pragma once
 
 #include <QWidget>
@@ -24,6 +30,9 @@ public:
     std::int16_t index() const { return index_; }
     std::int16_t picture() const { return picture_; }  // 0 until the game gives one
     void SetPicture(std::int16_t picture);
+    // On screen as a tile: the game shows it and Qt shows the window.
+    bool shown() const { return shown_ && isVisible(); }
+    void SetShown(bool shown);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -33,6 +42,7 @@ protected:
 private:
     std::int16_t index_;
     std::int16_t picture_ = 0;
+    bool shown_ = false;  // until the game shows it
     GameWindow& window_;
     const PictureStore& pictures_;
 };
