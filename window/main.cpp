@@ -139,15 +139,12 @@ int main(int argc, char* argv[])
             const std::string directory = falbok::LockDirectory();
             lock.emplace(directory.c_str(), "falbok.lock");
             const std::string channel = directory + "/falbok.socket";
-            switch (lock->state()) {
-            case falbok::SingleCopyLock::State::Busy:
+            if (lock->state() == falbok::SingleCopyLock::State::Busy) {
                 falbok::AskToShow(channel, qgetenv("XDG_ACTIVATION_TOKEN"), 1s);
                 return true;
-            case falbok::SingleCopyLock::State::Held:
+            }
+            if (lock->state() == falbok::SingleCopyLock::State::Held) {
                 requests.emplace(channel, [&running](const QByteArray& token) { running->BringToFront(token); });
-                return false;
-            case falbok::SingleCopyLock::State::Unchecked:
-                return false;
             }
             return false;
         },

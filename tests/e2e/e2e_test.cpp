@@ -253,14 +253,7 @@ protected:
 
     bool WaitForNoWindow()
     {
-        const Clock::time_point deadline = Clock::now() + 5s;
-        while (!x->WindowsTitled(kTitle).empty()) {
-            if (Clock::now() >= deadline) {
-                return false;
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-        return true;
+        return falbok::e2e::Eventually([&] { return x->WindowsTitled(kTitle).empty(); }, 5s);
     }
 
     // The mapped top-level window of `game`, or 0 after a failure.

@@ -39,6 +39,13 @@ constexpr const char* kTitle = "Falbok";
 constexpr auto kStartLimit = 10s;  // start-up is slow under the sanitizers
 constexpr auto kEndLimit = 10s;    // from the dead X server to the game's end
 
+// No runtime directory from the session: Qt's private folder for that case
+// lies under `tmp`.
+void WithoutSessionRuntime(Command& command, const std::string& tmp)
+{
+    command.environment.Unset("XDG_RUNTIME_DIR").Set("TMPDIR", tmp);
+}
+
 class OwnXServer : public ::testing::Test {
 protected:
     void SetUp() override
@@ -109,14 +116,7 @@ protected:
 
     bool WaitForNoWindow()
     {
-        const Clock::time_point deadline = Clock::now() + 5s;
-        while (!x_->WindowsTitled(kTitle).empty()) {
-            if (Clock::now() >= deadline) {
-                return false;
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-        return true;
+        return Eventually([&] { return x_->WindowsTitled(kTitle).empty(); }, 5s);
     }
 
     // The well and the preview as the window shows them now. A picture
@@ -262,7 +262,7 @@ TEST_F(TwoCopies, StartedAtTheSameInstantOnlyOneShowsAWindow)
 TEST_F(TwoCopies, WithoutASessionRuntimeDirectoryOnlyOneRunsToo)
 {
     Command command = GameCommand("");
-    command.environment.Unset("XDG_RUNTIME_DIR").Set("TMPDIR", work_.path());
+    WithoutSessionRuntime(command, work_.path());
     Process& first = Start(command);
     const Window window = WaitForWindow(first);
     ASSERT_NE(window, 0u);
@@ -285,23 +285,13 @@ protected:
         command.argv = {OPENBOX_BINARY};
         command.environment.Set("DISPLAY", server_->display());
         windowManager_.emplace(command);
-        const Clock::time_point deadline = Clock::now() + kStartLimit;
-        while (!x_->HasWindowManager() && Clock::now() < deadline) {
-            std::this_thread::sleep_for(10ms);
-        }
-        ASSERT_TRUE(x_->HasWindowManager()) << OPENBOX_BINARY << " did not take over the display";
+        ASSERT_TRUE(Eventually([&] { return x_->HasWindowManager(); }, kStartLimit))
+            << OPENBOX_BINARY << " did not take over the display";
     }
 
     bool WaitForViewable(Window window, bool viewable)
     {
-        const Clock::time_point deadline = Clock::now() + 5s;
-        while (x_->Viewable(window) != viewable) {
-            if (Clock::now() >= deadline) {
-                return false;
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-        return true;
+        return Eventually([&] { return x_->Viewable(window) == viewable; }, 5s);
     }
 
     // Starts another copy, which must end by itself with status 0.
@@ -340,13 +330,7 @@ TEST_F(SecondStart, BringsTheMinimisedGameBackPausedAndActive)
         std::erase(open, window);
         return open;
     };
-    const auto waitForMenus = [&](const std::function<bool(const std::vector<Window>&)>& ready) {
-        const Clock::time_point deadline = Clock::now() + 5s;
-        while (!ready(menus()) && Clock::now() < deadline) {
-            std::this_thread::sleep_for(10ms);
-        }
-        return ready(menus());
-    };
+    const auto waitForMenus = [&](const auto& ready) { return Eventually([&] { return ready(menus()); }, 5s); };
     x_->Click(window, 15, seen->clientTop / 2);
     ASSERT_TRUE(waitForMenus([](const auto& open) { return open.size() == 1; })) << "the first menu did not open";
     const std::vector<Window> gameMenu = menus();
@@ -366,11 +350,8 @@ TEST_F(SecondStart, BringsTheMinimisedGameBackPausedAndActive)
 
     StartAgainAndExpectItToEnd(game);
     EXPECT_TRUE(WaitForViewable(window, true)) << "the game stays minimised";
-    const Clock::time_point deadline = Clock::now() + 5s;
-    while (x_->ActiveWindow() != window && Clock::now() < deadline) {
-        std::this_thread::sleep_for(10ms);
-    }
-    EXPECT_EQ(x_->ActiveWindow(), window) << "the game's window is not the active one";
+    EXPECT_TRUE(Eventually([&] { return x_->ActiveWindow() == window; }, 5s))
+        << "the game's window is not the active one";
     EXPECT_EQ(x_->WindowsTitled(kTitle), std::vector<Window>{window});
     EXPECT_TRUE(WaitForStillBoard(window, 1200ms)) << "the game should still be paused";
 
@@ -429,19 +410,19 @@ const RuntimeCase kRuntimeCases[] = {
     // directory holds the lock (two copies there: TwoCopies below).
     {"Unset",
      [](Command& command, const std::string& work) {
-         command.environment.Unset("XDG_RUNTIME_DIR").Set("TMPDIR", work);
+         WithoutSessionRuntime(command, work);
          return true;
      }},
     // Qt's folder is a link somewhere else: no safe place, so no check.
     {"UnsetAndQtsFolderIsALink",
      [](Command& command, const std::string& work) {
-         command.environment.Unset("XDG_RUNTIME_DIR").Set("TMPDIR", work);
+         WithoutSessionRuntime(command, work);
          return MakeDirectory(work + "/elsewhere", 0700) &&
                 symlink((work + "/elsewhere").c_str(), QtsRuntimeFolder(work).c_str()) == 0;
      }},
     {"UnsetAndQtsFolderIsWorldWritable",
      [](Command& command, const std::string& work) {
-         command.environment.Unset("XDG_RUNTIME_DIR").Set("TMPDIR", work);
+         WithoutSessionRuntime(command, work);
          return MakeDirectory(QtsRuntimeFolder(work), 01777);
      }},
     // Qt makes a missing runtime directory at start-up, mode 0700, so the
@@ -596,11 +577,7 @@ TEST_F(LostDisplay, WithAMenuOpenTheGameEndsWithALine)
     const std::optional<Decoded> seen = Look(window);
     ASSERT_TRUE(seen && seen->tiles) << "cannot find the menu bar";
     x_->Click(window, 15, seen->clientTop / 2);
-    const Clock::time_point deadline = Clock::now() + 5s;
-    while (x_->ViewableWindowsOf(game.pid()).size() < 2 && Clock::now() < deadline) {
-        std::this_thread::sleep_for(10ms);
-    }
-    ASSERT_GE(x_->ViewableWindowsOf(game.pid()).size(), 2u) << "no menu popped up";
+    ASSERT_TRUE(Eventually([&] { return x_->ViewableWindowsOf(game.pid()).size() >= 2; }, 5s)) << "no menu popped up";
     KillServerAndExpectAQuietEnd(game);
 }
 

@@ -38,6 +38,21 @@ namespace falbok::e2e {
 
 using Clock = std::chrono::steady_clock;
 
+// Asks `condition` every 10 ms until it holds (true) or `limit` has passed
+// (false).
+template <typename Condition>
+bool Eventually(Condition condition, Clock::duration limit)
+{
+    const Clock::time_point deadline = Clock::now() + limit;
+    while (!condition()) {
+        if (Clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
 inline std::string DescribeStatus(int status)
 {
     if (WIFEXITED(status)) {
@@ -362,11 +377,9 @@ public:
         command.environment.Set("DISPLAY", display).Set("XDG_RUNTIME_DIR", runtimeDir).Unset("WAYLAND_DISPLAY");
         command.stderrPath = log_;
         process_.emplace(command);
-        const Clock::time_point deadline = Clock::now() + std::chrono::seconds(10);
-        while (!std::filesystem::exists(runtimeDir + "/" + socket) && process_->Running() && Clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        listening_ = std::filesystem::exists(runtimeDir + "/" + socket) && process_->Running();
+        const std::string path = runtimeDir + "/" + socket;
+        Eventually([&] { return std::filesystem::exists(path) || !process_->Running(); }, std::chrono::seconds(10));
+        listening_ = std::filesystem::exists(path) && process_->Running();
     }
     Compositor(const Compositor&) = delete;
     Compositor& operator=(const Compositor&) = delete;
