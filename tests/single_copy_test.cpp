@@ -22,6 +22,7 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -111,6 +112,23 @@ TEST_F(SingleCopyTest, DoubtfulPlacesLeaveTheCheckUndone)
 
 using namespace std::chrono_literals;
 
+// Sets `name` to `value` (unsets it for null) until the end of the scope.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value) : name_(name)
+    {
+        if (const char* old = std::getenv(name)) {
+            saved_ = old;
+        }
+        value != nullptr ? ::setenv(name, value, 1) : ::unsetenv(name);
+    }
+    ~ScopedVariable() { saved_ ? ::setenv(name_, saved_->c_str(), 1) : ::unsetenv(name_); }
+
+private:
+    const char* name_;
+    std::optional<std::string> saved_;
+};
+
 class ShowRequestsTest : public SingleCopyTest {
 protected:
     void SetUp() override
@@ -190,20 +208,11 @@ TEST_F(ShowRequestsTest, ASecondStartGivesUpOnACopyThatDoesNotAnswer)
 
 TEST_F(ShowRequestsTest, WithoutASessionRuntimeDirectoryTheLockLivesInQtsPrivateFolder)
 {
-    const char* session = std::getenv("XDG_RUNTIME_DIR");
-    const std::string saved = session != nullptr ? session : "";
-    const char* tmp = std::getenv("TMPDIR");
-    const std::string savedTmp = tmp != nullptr ? tmp : "";
-    ::unsetenv("XDG_RUNTIME_DIR");
-    ::setenv("TMPDIR", dir_.c_str(), 1);
-    const std::string directory = LockDirectory();
-    ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
-    if (session == nullptr) {
-        ::unsetenv("XDG_RUNTIME_DIR");
-    }
-    ::setenv("TMPDIR", savedTmp.c_str(), 1);
-    if (tmp == nullptr) {
-        ::unsetenv("TMPDIR");
+    std::string directory;
+    {
+        const ScopedVariable noSession("XDG_RUNTIME_DIR", nullptr);
+        const ScopedVariable tmp("TMPDIR", dir_.c_str());
+        directory = LockDirectory();
     }
     ASSERT_EQ(directory.rfind(dir_ + "/runtime-", 0), 0u) << directory;
     struct stat info {};

@@ -99,8 +99,7 @@ std::int16_t OtherKeyCode(int qtKey, Qt::KeyboardModifiers modifiers)
     }
 }
 
-}  // namespace
-
+// The US letter ('A'..'Z') on the key with this XKB keycode, or 0.
 char UsLetterOfKey(std::uint32_t xkbKeycode)
 {
     if (xkbKeycode == 0) {
@@ -109,6 +108,8 @@ char UsLetterOfKey(std::uint32_t xkbKeycode)
     static const UsKeymap us;
     return us.LetterOf(xkbKeycode);
 }
+
+}  // namespace
 
 std::int16_t KeyTranslator::VirtualKeyCode(const KeyPress& key)
 {

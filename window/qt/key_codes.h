@@ -42,9 +42,6 @@ private:
     Layout layout_ = Layout::Unknown;
 };
 
-// The US letter ('A'..'Z') on the key with this XKB keycode, or 0.
-char UsLetterOfKey(std::uint32_t xkbKeycode);
-
 // The Shift, Ctrl and Alt state as the game's key handler takes it:
 // 1 Shift, 2 Ctrl, 4 Alt, added up.
 std::int16_t ShiftState(Qt::KeyboardModifiers modifiers);
